@@ -26,7 +26,8 @@ int MakeTopMarginLine(int width, T4Encoder& line) {
 }
 
 int ReportStatus(ConverterState& state, int statusFlags) {
-    if (!state.statusHandler) return ecOK;
+    if (!state.statusHandler)
+        return ecOK;
     const bool abort = state.statusHandler(state, statusFlags, state.bytesRead, state.bytesToRead);
     return abort ? ecUserAbortedConversion : ecOK;
 }
@@ -34,8 +35,10 @@ int ReportStatus(ConverterState& state, int statusFlags) {
 int ReadLine(ConverterState& state, bool& endOfPage, bool& morePages) {
     ++state.lineNumber;
     int length = 0;
-    const int code = state.reader->ReadLine(state, state.inputLine.data(), length, endOfPage, morePages);
-    if (code != ecOK) return code;
+    const int code =
+        state.reader->ReadLine(state, state.inputLine.data(), length, endOfPage, morePages);
+    if (code != ecOK)
+        return code;
     return ReportStatus(state, csProgress);
 }
 
@@ -54,28 +57,37 @@ int ConvertPages(ConverterState& state, const ConverterOutputHandler& output) {
         state.encoder.bytePos = 0;
         state.encoder.bitPos = 0;
         for (int i = 0; i < state.topMargin; ++i) {
-            const int code = output(state, topMarginLine.buffer.data(), topMarginLength, false, false);
-            if (code != ecOK) return code;
+            const int code =
+                output(state, topMarginLine.buffer.data(), topMarginLength, false, false);
+            if (code != ecOK)
+                return code;
         }
         ZeroInputLine(state);
         bool endOfPage = false;
         int code = ReadLine(state, endOfPage, morePages);
-        if (code != ecOK) return code;
+        if (code != ecOK)
+            return code;
         while (!endOfPage) {
             if (!state.halfHeight || state.lineNumber % 2 == 1) {
                 EncodeLine(state.encoder, state.inputLine.data());
-                code = output(state, state.encoder.buffer.data(), state.encoder.bytePos, false, false);
-                if (code != ecOK) return code;
+                code =
+                    output(state, state.encoder.buffer.data(), state.encoder.bytePos, false, false);
+                if (code != ecOK)
+                    return code;
             }
             ZeroInputLine(state);
             code = ReadLine(state, endOfPage, morePages);
-            if (code != ecOK) return code;
+            if (code != ecOK)
+                return code;
             const bool yieldOften = (state.flags & coYield) && (state.flags & coYieldOften);
-            if (yieldOften && state.lineNumber % 16 == 0 && ProcessOnePendingMessage()) return ecGotQuitMsg;
+            if (yieldOften && state.lineNumber % 16 == 0 && ProcessOnePendingMessage())
+                return ecGotQuitMsg;
         }
         code = output(state, nullptr, 0, true, morePages);
-        if (code != ecOK) return code;
-        if ((state.flags & coYield) && ProcessOnePendingMessage()) return ecGotQuitMsg;
+        if (code != ecOK)
+            return code;
+        if ((state.flags & coYield) && ProcessOnePendingMessage())
+            return ecGotQuitMsg;
     }
     return ecOK;
 }
@@ -95,7 +107,8 @@ int CreateConverterState(std::unique_ptr<ConverterReader> reader, std::string de
 }
 
 std::string ApfOutputPath(const std::string& inputName, const std::string& outputName) {
-    if (!outputName.empty()) return HasExtension(outputName) ? outputName : outputName + ".APF";
+    if (!outputName.empty())
+        return HasExtension(outputName) ? outputName : outputName + ".APF";
     return WithoutExtension(inputName) + ".APF";
 }
 
@@ -107,12 +120,15 @@ int RunConversion(ConverterState& state, const std::string& inputName,
     state.inputName = inputName;
     if (!state.defaultExtension.empty() && !HasExtension(inputName))
         state.inputName += "." + state.defaultExtension;
-    if (!state.reader) return ecBadArgument;
+    if (!state.reader)
+        return ecBadArgument;
 
     int code = ReportStatus(state, csStarting);
-    if (code != ecOK) return code;
+    if (code != ecOK)
+        return code;
     code = state.reader->Open(state, state.inputName);
-    if (code != ecOK) return code;
+    if (code != ecOK)
+        return code;
     code = ConvertPages(state, output);
     ReportStatus(state, csEnding);  // an abort answered here changes nothing
     state.reader->Close(state);
@@ -123,28 +139,36 @@ int WriteApfLine(ConverterState& state, const std::uint8_t* data, int length, bo
                  bool /*morePages*/) {
     if (state.pageNumber != state.pageOfLastPageHeader) {
         std::uint16_t flags = pfCountedLines;
-        if (state.fine) flags |= pfFine;
-        if (state.LineWidth() == kWideLineWidth) flags |= pfWide;
+        if (state.fine)
+            flags |= pfFine;
+        if (state.LineWidth() == kWideLineWidth)
+            flags |= pfWide;
         const int code = state.output.BeginPage(flags);
-        if (code != ecOK) return code;
+        if (code != ecOK)
+            return code;
         state.pageOfLastPageHeader = state.pageNumber;
     }
     if (!endOfPage) {
-        if (length < 0 || length > 0xFFFF) return ecBadArgument;
+        if (length < 0 || length > 0xFFFF)
+            return ecBadArgument;
         return state.output.AppendLineRecord(data, static_cast<std::uint16_t>(length));
     }
     std::array<std::uint8_t, kEndOfPageRecord.size()> endOfPageRecord{};
     int endLength = 0;
     MakeEndOfPage(state.encoder, endOfPageRecord.data(), endLength);
-    const int code = state.output.AppendLineRecord(endOfPageRecord.data(), static_cast<std::uint16_t>(endLength));
-    if (code != ecOK) return code;
+    const int code = state.output.AppendLineRecord(endOfPageRecord.data(),
+                                                   static_cast<std::uint16_t>(endLength));
+    if (code != ecOK)
+        return code;
     return state.output.EndPage();
 }
 
-int ConvertToApf(ConverterState& state, const std::string& inputName, const std::string& outputName) {
+int ConvertToApf(ConverterState& state, const std::string& inputName,
+                 const std::string& outputName) {
     state.outputName = ApfOutputPath(inputName, outputName);
     int code = state.output.Create(state.outputName, ApfWriter::Mode::Atomic);
-    if (code != ecOK) return code;
+    if (code != ecOK)
+        return code;
     code = RunConversion(state, inputName, WriteApfLine);
     if (code == ecOK) {
         ApfFileHeader header = NewFileHeader();
@@ -155,7 +179,8 @@ int ConvertToApf(ConverterState& state, const std::string& inputName, const std:
         header.dateStamp = PackDateStamp(local);
         code = state.output.Finish(header);
     }
-    if (code != ecOK) state.output.Abandon();
+    if (code != ecOK)
+        state.output.Abandon();
     return code;
 }
 

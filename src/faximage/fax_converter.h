@@ -41,7 +41,7 @@ using ConverterOutputHandler = std::function<int(ConverterState& state, const st
 // Source of raster lines. ReadLine fills raster (kConverterLineSize bytes,
 // zeroed by the caller) and reports end of page and more pages.
 class ConverterReader {
-public:
+  public:
     virtual ~ConverterReader() = default;
     virtual int Open(ConverterState& state, const std::string& inputName) = 0;
     virtual int ReadLine(ConverterState& state, std::uint8_t* raster, int& length, bool& endOfPage,
@@ -89,7 +89,8 @@ std::string ApfOutputPath(const std::string& inputName, const std::string& outpu
 int RunConversion(ConverterState& state, const std::string& inputName,
                   const ConverterOutputHandler& output);
 // Writes the conversion into a new APF file; on failure no file remains.
-int ConvertToApf(ConverterState& state, const std::string& inputName, const std::string& outputName);
+int ConvertToApf(ConverterState& state, const std::string& inputName,
+                 const std::string& outputName);
 // The APF file output handler: one counted-line record per coded line.
 int WriteApfLine(ConverterState& state, const std::uint8_t* data, int length, bool endOfPage,
                  bool morePages);

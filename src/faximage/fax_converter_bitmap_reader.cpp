@@ -11,20 +11,22 @@ namespace corvane::faximage {
 namespace {
 
 class BitmapReader final : public ConverterReader {
-public:
+  public:
     explicit BitmapReader(std::vector<PictureView> pages) : pages_(std::move(pages)) {}
 
     int Open(ConverterState& state, const std::string& /*inputName*/) override {
         state.bytesRead = 0;
         state.bytesToRead = 0;
-        for (const PictureView& page : pages_) state.bytesToRead += long{page.bytesPerRow} * page.height;
+        for (const PictureView& page : pages_)
+            state.bytesToRead += long{page.bytesPerRow} * page.height;
         StartPage(state, 0);
         return ecOK;
     }
 
     int ReadLine(ConverterState& state, std::uint8_t* raster, int& length, bool& endOfPage,
                  bool& morePages) override {
-        if (pageEnded_) StartPage(state, page_ + 1);
+        if (pageEnded_)
+            StartPage(state, page_ + 1);
         const PictureView& picture = pages_[page_];
         if (rowsDelivered_ == picture.height) {
             endOfPage = true;
@@ -37,10 +39,12 @@ public:
         const int lineBytes = state.LineWidth() / 8;
         const int rowBytes = BytesForPixels(picture.width);
         const int count = std::max(0, std::min(rowBytes, lineBytes - state.centreOffset));
-        const std::uint8_t* row = picture.bits + static_cast<std::size_t>(rowsDelivered_) * picture.bytesPerRow;
+        const std::uint8_t* row =
+            picture.bits + static_cast<std::size_t>(rowsDelivered_) * picture.bytesPerRow;
         std::copy_n(row, count, raster + state.centreOffset);
         if (count == rowBytes && picture.width % 8 != 0)
-            raster[state.centreOffset + count - 1] &= static_cast<std::uint8_t>(0xFF << (8 - picture.width % 8));
+            raster[state.centreOffset + count - 1] &=
+                static_cast<std::uint8_t>(0xFF << (8 - picture.width % 8));
         length = lineBytes;
         endOfPage = false;
         morePages = false;
@@ -51,7 +55,7 @@ public:
 
     void Close(ConverterState& /*state*/) override {}
 
-private:
+  private:
     // Double width, half height and centring are decided per picture.
     void StartPage(ConverterState& state, std::size_t page) {
         page_ = page;
@@ -60,12 +64,14 @@ private:
         const int width = pages_[page].width;
         const int lineWidth = state.LineWidth();
         const int margin = state.encoder.margin;
-        const bool doubleWidth = (state.flags & coDoubleWidth) && !state.fine && 2 * width <= lineWidth - margin;
+        const bool doubleWidth =
+            (state.flags & coDoubleWidth) && !state.fine && 2 * width <= lineWidth - margin;
         state.encoder.doubleWidth = doubleWidth;
         state.halfHeight = (state.flags & coHalfHeight) && !state.fine && !doubleWidth;
         state.centreOffset = 0;
         if ((state.flags & coCenterImage) && lineWidth - width > 15)
-            state.centreOffset = doubleWidth ? (lineWidth - 2 * width) / 32 : (lineWidth - width) / 16;
+            state.centreOffset =
+                doubleWidth ? (lineWidth - 2 * width) / 32 : (lineWidth - width) / 16;
     }
 
     std::vector<PictureView> pages_;
@@ -77,12 +83,15 @@ private:
 }  // namespace
 
 int SetBitmapSource(ConverterState& state, std::span<const PictureView> pages) {
-    if (pages.empty()) return ecBadArgument;
+    if (pages.empty())
+        return ecBadArgument;
     for (const PictureView& page : pages) {
-        if (page.IsEmpty() || page.bitsPerPixel != 1 || page.bytesPerRow < BytesForPixels(page.width))
+        if (page.IsEmpty() || page.bitsPerPixel != 1 ||
+            page.bytesPerRow < BytesForPixels(page.width))
             return ecBadArgument;
     }
-    state.reader = std::make_unique<BitmapReader>(std::vector<PictureView>(pages.begin(), pages.end()));
+    state.reader =
+        std::make_unique<BitmapReader>(std::vector<PictureView>(pages.begin(), pages.end()));
     state.defaultExtension.clear();
     return ecOK;
 }

@@ -9,13 +9,15 @@ namespace corvane::faximage {
 namespace {
 
 void ThrowOnError(int code) {
-    if (code != ecOK) throw FaxError(code);
+    if (code != ecOK)
+        throw FaxError(code);
 }
 
 }  // namespace
 
 void CvFaxConverter::SetOptions(std::uint16_t options) {
-    if (options & coYieldOften) options |= coYield;
+    if (options & coYieldOften)
+        options |= coYield;
     options_ = options;
 }
 
@@ -27,16 +29,19 @@ void CvFaxConverter::SetDocumentFile(const std::string& name) {
 void CvFaxConverter::FireStatus(bool starting, bool ending, int pages, int lines, long bytes,
                                 long bytesToConvert, bool& abort) {
     abort = false;
-    if (onStatus_) onStatus_(*this, starting, ending, pages, lines, bytes, bytesToConvert, abort);
+    if (onStatus_)
+        onStatus_(*this, starting, ending, pages, lines, bytes, bytesToConvert, abort);
 }
 
 int CvFaxConverter::BuildState(std::unique_ptr<ConverterState>& state) {
     const int code = CreateConverterState(nullptr, "", state);
-    if (code != ecOK) return code;
+    if (code != ecOK)
+        return code;
     const int lineWidth = width_ == FaxWidth::fwWide ? kWideLineWidth : kStandardLineWidth;
     // A margin as wide as the line would leave no room for the picture and
     // make lines no decoder accepts.
-    if (leftMargin_ >= static_cast<unsigned>(lineWidth)) return ecBadArgument;
+    if (leftMargin_ >= static_cast<unsigned>(lineWidth))
+        return ecBadArgument;
     state->flags = options_;
     state->encoder.width = lineWidth;
     state->encoder.margin = static_cast<int>(leftMargin_);
@@ -52,9 +57,13 @@ int CvFaxConverter::BuildState(std::unique_ptr<ConverterState>& state) {
     return ecOK;
 }
 
-void CvFaxConverter::ConvertBitmap(const Raster& bitmap) { ConvertBitmap(bitmap.View()); }
+void CvFaxConverter::ConvertBitmap(const Raster& bitmap) {
+    ConvertBitmap(bitmap.View());
+}
 
-void CvFaxConverter::ConvertBitmap(const PictureView& bitmap) { ConvertPages(std::span(&bitmap, 1)); }
+void CvFaxConverter::ConvertBitmap(const PictureView& bitmap) {
+    ConvertPages(std::span(&bitmap, 1));
+}
 
 void CvFaxConverter::ConvertPages(std::span<const PictureView> pages) {
     std::unique_ptr<ConverterState> state;

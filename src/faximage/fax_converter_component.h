@@ -17,11 +17,11 @@ enum class FaxResolution { frNormal, frHigh };
 enum class FaxWidth { fwNormal, fwWide };
 
 class CvFaxConverter {
-public:
+  public:
     // Abort set by the handler ends the conversion with ecUserAbortedConversion.
     using StatusEvent = std::function<void(CvFaxConverter& sender, bool starting, bool ending,
-                                           int pagesConverted, int linesConverted, long bytesConverted,
-                                           long bytesToConvert, bool& abort)>;
+                                           int pagesConverted, int linesConverted,
+                                           long bytesConverted, long bytesToConvert, bool& abort)>;
 
     std::uint16_t Options() const { return options_; }
     // coYieldOften brings coYield with it.
@@ -49,10 +49,10 @@ public:
     void ConvertBitmap(const PictureView& bitmap);
     void ConvertPages(std::span<const PictureView> pages);
 
-    void FireStatus(bool starting, bool ending, int pages, int lines, long bytes, long bytesToConvert,
-                    bool& abort);
+    void FireStatus(bool starting, bool ending, int pages, int lines, long bytes,
+                    long bytesToConvert, bool& abort);
 
-private:
+  private:
     int BuildState(std::unique_ptr<ConverterState>& state);
 
     std::uint16_t options_ = kDefaultConverterFlags;

@@ -6,7 +6,8 @@
 namespace corvane::faximage {
 
 Raster::Raster(int width, int height) {
-    if (width < 0 || height < 0) throw std::invalid_argument("negative raster size");
+    if (width < 0 || height < 0)
+        throw std::invalid_argument("negative raster size");
     width_ = width;
     height_ = height;
     bytesPerRow_ = BytesForPixels(width);
@@ -22,12 +23,14 @@ std::span<const std::uint8_t> Raster::Row(int y) const {
 }
 
 bool Raster::Pixel(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return false;
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return false;
     return (Row(y)[x / 8] >> (7 - x % 8)) & 1;
 }
 
 void Raster::SetPixel(int x, int y, bool black) {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return;
     std::uint8_t& byte = Row(y)[x / 8];
     const auto mask = static_cast<std::uint8_t>(0x80 >> (x % 8));
     byte = black ? (byte | mask) : (byte & ~mask);

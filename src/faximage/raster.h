@@ -12,8 +12,8 @@ namespace corvane::faximage {
 // Only 1 bit per pixel with 1 = black is accepted for conversion; the
 // description exists so that other depths can be refused, not converted.
 struct PictureView {
-    int width = 0;        // pixels
-    int height = 0;       // rows
+    int width = 0;   // pixels
+    int height = 0;  // rows
     int bitsPerPixel = 1;
     int bytesPerRow = 0;
     const std::uint8_t* bits = nullptr;  // height * bytesPerRow bytes
@@ -22,7 +22,7 @@ struct PictureView {
 };
 
 class Raster {
-public:
+  public:
     Raster() = default;
     Raster(int width, int height);  // all white
 
@@ -35,7 +35,7 @@ public:
     std::span<const std::uint8_t> Row(int y) const;
     std::span<const std::uint8_t> Bytes() const { return bits_; }
 
-    bool Pixel(int x, int y) const;  // true = black; false outside the raster
+    bool Pixel(int x, int y) const;           // true = black; false outside the raster
     void SetPixel(int x, int y, bool black);  // ignored outside the raster
     void FillRect(int x, int y, int width, int height, bool black);
 
@@ -43,7 +43,7 @@ public:
 
     bool operator==(const Raster&) const = default;
 
-private:
+  private:
     int width_ = 0;
     int height_ = 0;
     int bytesPerRow_ = 0;
@@ -51,6 +51,8 @@ private:
 };
 
 // Bytes needed for a row of width pixels at one bit per pixel.
-constexpr int BytesForPixels(int width) { return (width + 7) / 8; }
+constexpr int BytesForPixels(int width) {
+    return (width + 7) / 8;
+}
 
 }  // namespace corvane::faximage

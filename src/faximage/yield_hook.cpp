@@ -12,7 +12,9 @@ YieldHook& CurrentHook() {
 
 }  // namespace
 
-YieldHook SetYieldHook(YieldHook hook) { return std::exchange(CurrentHook(), std::move(hook)); }
+YieldHook SetYieldHook(YieldHook hook) {
+    return std::exchange(CurrentHook(), std::move(hook));
+}
 
 bool ProcessOnePendingMessage() {
     const YieldHook& hook = CurrentHook();
