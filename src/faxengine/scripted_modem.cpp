@@ -30,6 +30,9 @@ ScriptedModem& ScriptedModem::Reply(std::string bytes, Micros delay) {
 }
 
 void ScriptedModem::SendAfter(std::string bytes, Micros delay) {
+    if (line_ == nullptr) {
+        throw std::logic_error("ScriptedModem::SendAfter before the modem is on a line");
+    }
     SimLine* line = line_;
     line->scheduler().After(delay, [line, bytes = std::move(bytes)] {
         line->SendToComputer(bytes);

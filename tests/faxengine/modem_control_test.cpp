@@ -249,6 +249,44 @@ TEST_F(ModemControlTest, ResetResponseArmsTheSessionTimeout) {
     ExpectScriptDone();
 }
 
+// How a state machine uses the collector: inside data events, with the
+// session's timeout trigger re-armed by every command.
+TEST_F(ModemControlTest, EventDrivenCollectionSeesTheReplyOrTheTimeout) {
+    const int timeout = port.AddTimerTrigger();
+    control.SetTimeoutTrigger(timeout);
+    std::vector<std::string> lines;
+    int timeouts = 0;
+    port.RegisterEventProc([&](std::uint32_t message, int handle, std::uint32_t) {
+        if (message == kMsgTimerTrigger && handle == timeout) {
+            ++timeouts;
+            return;
+        }
+        while (port.CharReady()) {
+            const auto byte = static_cast<std::uint8_t>(port.GetChar());
+            if (control.CollectResponse(byte) == ModemControl::Collected::Line) {
+                lines.push_back(control.ResponseBuffer());
+                break;
+            }
+        }
+    });
+    modem.Expect("ATA").Reply(Line::Line("CONNECT 9600"), Seconds(3));
+    modem.Expect("AT+FRH=3");
+
+    ASSERT_EQ(control.SendCommand("ATA"), 0);
+    EXPECT_TRUE(scheduler.RunUntil([&] { return !lines.empty(); }, Seconds(30)));
+    EXPECT_EQ(lines, std::vector<std::string>{"CONNECT 9600"});
+    EXPECT_TRUE(control.ReplyConnect());
+
+    ASSERT_EQ(control.ReceiveFrameCommand(), 0);
+    const Micros sent = scheduler.Now();
+    EXPECT_TRUE(scheduler.RunUntil([&] { return timeouts > 0; }, sent + Seconds(30)));
+    EXPECT_EQ(scheduler.Now() - sent, Milliseconds(182 * 55)) << "the earlier setting no longer counts";
+    scheduler.RunFor(Seconds(30));
+    EXPECT_EQ(timeouts, 1);
+    EXPECT_EQ(lines.size(), 1u);
+    ExpectScriptDone();
+}
+
 TEST_F(ModemControlTest, HangUpProceduresFollowTheCarrier) {
     struct Case {
         const char* name;
