@@ -36,6 +36,24 @@ inline constexpr std::uint32_t kLineDCD = 0x80;
 
 enum class FlowDirection { Transmit, Receive, Both };
 
+enum class Parity { None, Odd, Even, Mark, Space };
+
+// The line settings and buffers a port is opened with; the defaults are
+// those the fax components set.
+struct PortSettings {
+    int comNumber = 1;
+    std::uint32_t baud = 19200;
+    Parity parity = Parity::None;
+    int dataBits = 8;
+    int stopBits = 1;
+    std::size_t inSize = 8192;
+    std::size_t outSize = 8192;
+    bool hwFlowUseRTS = true;      // drop RTS while the input is full
+    bool hwFlowRequireCTS = true;  // hold output while CTS is off
+    std::size_t bufferFull = 7372;
+    std::size_t bufferResume = 819;
+};
+
 // The third argument carries the port handle in its high word.
 using EventProc = std::function<void(std::uint32_t message, int triggerHandle,
                                      std::uint32_t portParam)>;
@@ -52,6 +70,8 @@ public:
     virtual ~ComPort() = default;
 
     virtual int Handle() const = 0;
+    // The current settings; the baud follows ChangeBaud.
+    virtual const PortSettings& Settings() const = 0;
     virtual bool IsOpen() const = 0;
     // Writes the trace and the dispatch log, then releases the device.
     virtual void Close() = 0;
@@ -73,7 +93,7 @@ public:
 
     virtual void SetModem(bool dtr, bool rts) = 0;
     virtual bool CheckDCD() = 0;
-    virtual std::uint32_t Baud() const = 0;
+    std::uint32_t Baud() const { return Settings().baud; }
     // Keeps parity, data and stop bits.
     virtual int ChangeBaud(std::uint32_t baud) = 0;
 

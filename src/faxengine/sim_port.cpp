@@ -9,12 +9,11 @@ constexpr std::uint8_t kXon = 17;
 constexpr std::uint8_t kXoff = 19;
 }  // namespace
 
-SimComPort::SimComPort(Scheduler& scheduler, FarEndpoint& farEnd, SimPortConfig config)
+SimComPort::SimComPort(Scheduler& scheduler, FarEndpoint& farEnd, PortSettings settings)
     : ComPortBase(scheduler, scheduler),
       scheduler_(scheduler),
       farEnd_(farEnd),
-      config_(config),
-      baud_(config.baud) {
+      settings_(settings) {
     farEnd_.Attach(*this);
 }
 
@@ -23,6 +22,9 @@ SimComPort::~SimComPort() = default;
 int SimComPort::Open() {
     if (open_) {
         return ecAlreadyOpen;
+    }
+    if (settings_.baud == 0 || settings_.inSize == 0 || settings_.outSize == 0) {
+        return ecBadArgument;
     }
     open_ = true;
     SetModem(true, true);
@@ -43,7 +45,7 @@ void SimComPort::Close() {
 
 Micros SimComPort::ByteTime() const {
     // Ten bits a byte: start, eight data, stop.
-    return baud_ == 0 ? Micros{1} : Seconds(10) / baud_;
+    return Seconds(10) / settings_.baud;
 }
 
 int SimComPort::PutChar(std::uint8_t byte) { return PutBlock({&byte, 1}); }
@@ -70,7 +72,7 @@ int SimComPort::PutBlock(std::span<const std::uint8_t> block) {
 
 void SimComPort::StartTransmitter() {
     if (transmitting_ || out_.empty() || pausedByXoff_ ||
-        (config_.hwFlowRequireCTS && !cts_)) {
+        (settings_.hwFlowRequireCTS && !cts_)) {
         return;
     }
     transmitting_ = true;
@@ -122,7 +124,7 @@ void SimComPort::Arrive(std::uint8_t byte) {
         StartTransmitter();
         return;
     }
-    if (in_.size() >= config_.inSize) {
+    if (in_.size() >= settings_.inSize) {
         ++overruns_;
         Log().Note(clock().MilliSeconds(), "input overrun");
         return;
@@ -145,11 +147,11 @@ void SimComPort::CheckInputMarks() {
             SendFlowByte(kXon);
         }
     }
-    if (config_.hwFlowUseRTS) {
+    if (settings_.hwFlowUseRTS) {
         const bool wasHeld = rtsHeld_;
-        if (!rtsHeld_ && used >= config_.bufferFull) {
+        if (!rtsHeld_ && used >= settings_.bufferFull) {
             rtsHeld_ = true;
-        } else if (rtsHeld_ && used <= config_.bufferResume) {
+        } else if (rtsHeld_ && used <= settings_.bufferResume) {
             rtsHeld_ = false;
         }
         if (wasHeld != rtsHeld_) {
@@ -218,7 +220,7 @@ int SimComPort::ChangeBaud(std::uint32_t baud) {
     if (baud == 0) {
         return ecBadArgument;
     }
-    baud_ = baud;
+    settings_.baud = baud;
     farEnd_.BaudChanged(baud);
     return 0;
 }

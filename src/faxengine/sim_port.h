@@ -40,23 +40,14 @@ public:
     virtual void BaudChanged(std::uint32_t /*baud*/) {}
 };
 
-struct SimPortConfig {
-    std::size_t inSize = 8192;
-    std::size_t outSize = 8192;
-    std::uint32_t baud = 19200;
-    bool hwFlowUseRTS = true;     // drop RTS while the input is full
-    bool hwFlowRequireCTS = true;  // hold output while CTS is off
-    std::size_t bufferFull = 7372;
-    std::size_t bufferResume = 819;
-};
-
 class SimComPort : public ComPortBase, private SimLine {
 public:
-    SimComPort(Scheduler& scheduler, FarEndpoint& farEnd, SimPortConfig config = {});
+    SimComPort(Scheduler& scheduler, FarEndpoint& farEnd, PortSettings settings = {});
     ~SimComPort() override;
 
-    // 0, or -2008 when already open.
+    // 0, -2008 when already open, -1001 for a zero baud or buffer size.
     int Open();
+    const PortSettings& Settings() const override { return settings_; }
     bool IsOpen() const override { return open_; }
     void Close() override;
 
@@ -67,13 +58,12 @@ public:
     int GetChar() override;
     std::size_t InBuffUsed() override { return in_.size(); }
     std::size_t OutBuffUsed() override { return out_.size(); }
-    std::size_t OutBuffFree() override { return config_.outSize - out_.size(); }
+    std::size_t OutBuffFree() override { return settings_.outSize - out_.size(); }
     void FlushInBuffer() override;
     void FlushOutBuffer() override;
 
     void SetModem(bool dtr, bool rts) override;
     bool CheckDCD() override { return dcd_; }
-    std::uint32_t Baud() const override { return baud_; }
     int ChangeBaud(std::uint32_t baud) override;
     void SWFlowEnable(std::size_t bufferFull, std::size_t bufferResume,
                       FlowDirection direction) override;
@@ -106,9 +96,8 @@ private:
 
     Scheduler& scheduler_;
     FarEndpoint& farEnd_;
-    SimPortConfig config_;
+    PortSettings settings_;
     bool open_ = false;
-    std::uint32_t baud_;
     std::deque<std::uint8_t> in_;
     std::deque<std::uint8_t> out_;
     std::deque<std::uint8_t> wire_;  // from the far end, not yet arrived

@@ -45,7 +45,7 @@ protected:
 
     Scheduler scheduler;
     RecordingEnd far;
-    SimComPort port{scheduler, far, SimPortConfig{.inSize = 64, .outSize = 256}};
+    SimComPort port{scheduler, far, PortSettings{.inSize = 64, .outSize = 256}};
     std::vector<Event> events;
 };
 
@@ -223,7 +223,18 @@ TEST_F(SimPortTest, DestroyedPortLeavesNoCallbackBehind) {
     EXPECT_EQ(calls, 0);
 }
 
-TEST_F(SimPortTest, OpeningTwiceIsRefused) { EXPECT_EQ(port.Open(), ecAlreadyOpen); }
+TEST_F(SimPortTest, OpenRefusesASecondOpenAndUnusableSettings) {
+    EXPECT_EQ(port.Open(), ecAlreadyOpen);
+    const PortSettings unusable[] = {{.baud = 0}, {.inSize = 0}, {.outSize = 0}};
+    for (const PortSettings& settings : unusable) {
+        SimComPort other(scheduler, far, settings);
+        EXPECT_EQ(other.Open(), ecBadArgument);
+        EXPECT_EQ(other.PutChar('A'), ecPortNotOpen);
+    }
+    EXPECT_EQ(port.ChangeBaud(0), ecBadArgument);
+    EXPECT_EQ(port.ChangeBaud(2400), 0);
+    EXPECT_EQ(port.Baud(), 2400u);
+}
 
 }  // namespace
 }  // namespace corvane::engine
