@@ -13,6 +13,7 @@ namespace {
 // Bytes of one direction that follow each other this closely share a line.
 constexpr std::uint32_t kRunGapMilliseconds = 55;
 constexpr std::size_t kBytesPerLine = 16;
+constexpr std::size_t kTimeWidth = 14;  // as FormatTime writes it
 
 std::string FormatTime(std::uint32_t milliseconds) {
     char text[24];
@@ -125,7 +126,8 @@ void PortTrace::Record(std::uint32_t milliseconds, bool outgoing, std::uint8_t b
 }
 
 std::string PortTrace::Render() const {
-    std::string out = "      time dir  hex                                              text\n";
+    std::string out = std::string(kTimeWidth - 4, ' ') + "time dir  hex" +
+                      std::string(kBytesPerLine * 3 - 2, ' ') + "text\n";
     std::size_t i = 0;
     while (i < entries_.size()) {
         const Entry& first = entries_[i];
