@@ -3,10 +3,14 @@
 
 namespace corvane::engine {
 
+// Arguments and component set-up.
+inline constexpr int ecBadArgument = -1002;
+inline constexpr int ecPortNotAssigned = -1005;
+inline constexpr int ecCannotUseWithWinSock = -1009;
 // Opening the port.
-inline constexpr int ecBadPort = -2001;           // no such device
-inline constexpr int ecPortInUse = -2005;         // locked by another program
-inline constexpr int ecAlreadyOpen = -2008;       // already open in this process
+inline constexpr int ecBadPort = -2001;      // no such device
+inline constexpr int ecPortInUse = -2005;    // locked by another program
+inline constexpr int ecAlreadyOpen = -2008;  // already open in this process
 // Port input and output.
 inline constexpr int ecPortNotOpen = -3001;
 inline constexpr int ecBufferIsEmpty = -3004;
@@ -18,10 +22,6 @@ inline constexpr int ecEventProcInUse = -5003;
 // Protocol.
 inline constexpr int ecCancelRequested = -6005;
 inline constexpr int ecTimeout = -6006;
-// Component set-up.
-inline constexpr int ecBadArgument = -1001;
-inline constexpr int ecPortNotAssigned = -1005;
-inline constexpr int ecCannotUseWithWinSock = -1009;
 // Fax protocol.
 inline constexpr int ecFaxBadModemResult = -8071;
 inline constexpr int ecFaxInitError = -8073;

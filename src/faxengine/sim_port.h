@@ -45,7 +45,7 @@ public:
     SimComPort(Scheduler& scheduler, FarEndpoint& farEnd, PortSettings settings = {});
     ~SimComPort() override;
 
-    // 0, -2008 when already open, -1001 for a zero baud or buffer size.
+    // 0, -2008 when already open, -1002 for a zero baud or buffer size.
     int Open();
     const PortSettings& Settings() const override { return settings_; }
     bool IsOpen() const override { return open_; }
