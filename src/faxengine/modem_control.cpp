@@ -13,6 +13,23 @@ constexpr std::uint32_t kRateLineTicks = 36;
 constexpr std::uint8_t kCR = 13;
 }  // namespace
 
+FaxClasses ParseClassList(std::string_view list) {
+    FaxClasses classes;
+    std::string token;
+    // A trailing separator ends the last token.
+    for (const char c : std::string(list) + ",") {
+        if (c == ',') {
+            classes.class1 = classes.class1 || token == "1";
+            classes.class2 = classes.class2 || token == "2";
+            classes.class20 = classes.class20 || token == "2.0";
+            token.clear();
+        } else if (c != '(' && c != ')' && c != ' ') {
+            token += c;
+        }
+    }
+    return classes;
+}
+
 ModemControl::ModemControl(ComPort& port, const Clock& clock, Platform& platform)
     : port_(port), clock_(clock), platform_(platform) {
     ChooseInitString();
@@ -147,7 +164,9 @@ bool ModemControl::CommandAndWait(std::string_view text) {
         } else if (Contains("OK")) {
             result = true;
         } else {
-            result = WaitForLine().has_value();  // normally the modem's OK
+            // Normally the modem's OK; an ERROR there is still a refusal.
+            const std::optional<std::string> last = WaitForLine();
+            result = last && last->find("ERROR") == std::string::npos;
         }
     }
     port_.FlushInBuffer();
@@ -194,15 +213,8 @@ FaxClasses ModemControl::DetectFaxClasses(bool reset) {
         }
     }
     if (ready && CommandAndWait("AT+FCLASS=?")) {
-        const std::string list = StripTag(response_);
+        classes = ParseClassList(StripTag(response_));
         classes.detected = true;
-        classes.class1 = list.find('1') != std::string::npos;
-        if (list.find("2.0") != std::string::npos) {
-            classes.class20 = true;
-            classes.class2 = list.find("2,") != std::string::npos;
-        } else {
-            classes.class2 = list.find('2') != std::string::npos;
-        }
     }
     port_.SuspendEvents(wasSuspended);
     return classes;

@@ -25,6 +25,10 @@ struct FaxClasses {
     bool class20 = false;
 };
 
+// The classes of an "AT+FCLASS=?" list such as "0,1,2,2.0" or "(0,1,2)",
+// token by token, so "2.1" offers nothing and "2.0" is not class 2.
+FaxClasses ParseClassList(std::string_view list);
+
 class ModemControl {
 public:
     static constexpr std::size_t kMaxResponse = 128;

@@ -103,6 +103,7 @@ TEST_F(ModemControlTest, CommandAndWaitJudgesTheReply) {
         {"error", false, {Line::Line("ERROR")}, false, "ERROR"},
         {"value then OK", false, {Line::Line("0,1,2"), Line::Line("OK")}, true, "0,1,2"},
         {"value without OK", false, {Line::Line("0,1,2")}, false, "0,1,2"},
+        {"value then ERROR", false, {Line::Line("0,1,2"), Line::Line("ERROR")}, false, "0,1,2"},
         {"silence", false, {}, false, ""},
         {"noise before the reply", false, {"\x01\x02 \r", Line::Line("OK")}, true, " "},
     };
@@ -165,6 +166,11 @@ TEST_F(ModemControlTest, DetectFaxClassesReadsTheClassList) {
         {"+FCLASS: 0,1,2", true, true, false},
         {"0,1,2,2.0", true, true, true},
         {"0,2.0", false, false, true},
+        {"0,2.0,2.1", false, false, true},  // "1" inside "2.1" is no class 1
+        {"(0,1,2)", true, true, false},
+        {"1,2.0", true, false, true},
+        {"0, 1, 2", true, true, false},
+        {"0,1.0,8", false, false, false},
     };
     for (const Case& c : cases) {
         ModemRig r;
