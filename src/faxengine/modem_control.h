@@ -14,6 +14,7 @@
 #include "faxengine/com_port.h"
 #include "faxengine/engine_platform.h"
 #include "faxengine/modem_text.h"
+#include "faxengine/session_parameters.h"
 #include "faxengine/ticks.h"
 
 namespace corvane::engine {
@@ -33,7 +34,6 @@ class ModemControl {
 public:
     static constexpr std::size_t kMaxResponse = 128;
     static constexpr std::size_t kMaxReadLine = 129;
-    static constexpr int kRateCount = 6;
 
     enum class Collected { Nothing, Line, Frame };
 
@@ -61,6 +61,7 @@ public:
 
     // Class 1 rates the modem offers, indexes 1..6 (2400 .. 14400).
     bool LocalRate(int index) const;
+    const RateFlags& LocalRates() const { return localRates_; }
     int HighestLocalRate() const { return highestLocalRate_; }
 
     // Each returns 0 or the code of the put that failed.
@@ -128,7 +129,7 @@ private:
     bool detectBusy_ = true;
     std::string initString_;
     std::string modemInit_;
-    std::array<bool, kRateCount + 1> localRates_{false, true, true, false, false, false, false};
+    RateFlags localRates_{false, true, true, false, false, false, false};
     int highestLocalRate_ = 1;
     std::uint32_t initBaud_ = 0;
     std::uint32_t normalBaud_ = 0;

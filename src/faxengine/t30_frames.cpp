@@ -1,0 +1,205 @@
+#include "faxengine/t30_frames.h"
+
+#include <algorithm>
+
+namespace corvane::engine {
+
+namespace {
+
+constexpr std::uint8_t kAddress = 0xFF;
+constexpr std::uint8_t kControlMore = 0x03;
+constexpr std::uint8_t kControlFinal = 0x13;
+constexpr std::uint8_t kFinalBit = 0x10;
+constexpr std::uint32_t kFrameGapMs = 20;
+constexpr std::size_t kMaxTrainingBytes = 8192;
+
+constexpr int ecFaxBadMachine = -8070;
+constexpr int ecCancelled = -6005;
+
+class FrameBuilder {
+public:
+    FrameBuilder(std::uint8_t control, std::uint8_t fcf) : bytes_{kAddress, control, fcf} {}
+    // Information bytes; a DLE inside would end the frame early, so it goes twice.
+    void Add(std::uint8_t byte) {
+        bytes_.push_back(byte);
+        if (byte == kDLE) {
+            bytes_.push_back(kDLE);
+        }
+    }
+    std::vector<std::uint8_t> Finish() && {
+        bytes_.push_back(kDLE);
+        bytes_.push_back(kETX);
+        return std::move(bytes_);
+    }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+};
+
+void SendFrame(FaxSession& session, const std::vector<std::uint8_t>& frame) {
+    session.platform.BusyWait(kFrameGapMs);
+    // Put failures are left to the machines' timeouts.
+    session.port.PutBlock(frame);
+}
+
+std::uint8_t RateBitsOf(CapabilityKind kind, int rateIndex) {
+    switch (rateIndex) {
+        case 2: return 0x08;
+        case 3: return 0x0C;
+        case 4: return kind == CapabilityKind::DIS ? 0x0C : 0x04;
+        case 5: return kind == CapabilityKind::DIS ? 0x14 : 0x10;
+        case 6: return kind == CapabilityKind::DIS ? 0x24 : 0x20;
+        default: return 0x00;
+    }
+}
+
+// The received frame from its address byte on, DLE shielding removed and
+// the closing DLE ETX dropped.
+std::vector<std::uint8_t> UnshieldedFrame(const std::string& response) {
+    std::size_t start = 0;
+    while (start + 1 < response.size() && static_cast<std::uint8_t>(response[start]) != kAddress) {
+        ++start;
+    }
+    std::vector<std::uint8_t> frame;
+    for (std::size_t i = start; i < response.size(); ++i) {
+        const auto byte = static_cast<std::uint8_t>(response[i]);
+        if (byte == kDLE && i + 1 < response.size()) {
+            const auto next = static_cast<std::uint8_t>(response[i + 1]);
+            if (next == kETX) {
+                break;
+            }
+            if (next == kDLE) {
+                ++i;
+            }
+        }
+        frame.push_back(byte);
+    }
+    return frame;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> ShortFrame(std::uint8_t fcf) {
+    return FrameBuilder(kControlFinal, fcf).Finish();
+}
+
+std::vector<std::uint8_t> IDFrame(std::uint8_t fcf, std::string_view stationID) {
+    // The identifier travels last character first, blank-padded in front.
+    const std::string_view id = stationID.substr(0, kIDFieldLength);
+    FrameBuilder frame(kControlMore, fcf);
+    for (std::size_t i = id.size(); i < kIDFieldLength; ++i) {
+        frame.Add(' ');
+    }
+    for (auto it = id.rbegin(); it != id.rend(); ++it) {
+        frame.Add(static_cast<std::uint8_t>(*it));
+    }
+    return std::move(frame).Finish();
+}
+
+std::vector<std::uint8_t> CapabilityFrame(CapabilityKind kind, const SessionParameters& params,
+                                          bool pageFine, bool pageWide) {
+    const bool dis = kind == CapabilityKind::DIS;
+    std::uint8_t octet2 = (dis || pageFine) ? 0x42 : 0x02;
+    octet2 |= RateBitsOf(kind, params.rateIndex);
+    std::uint8_t octet3 = 0xF9;
+    if (!dis) {
+        octet3 = ScanBitsOfDCS(params.scanCode, params.sessionFine) | 0x88;
+        if (pageWide) {
+            octet3 |= 0x01;
+        }
+    }
+    FrameBuilder frame(kControlFinal, dis ? kFcfDIS : kFcfDCS);
+    frame.Add(0x00);
+    frame.Add(octet2);
+    frame.Add(octet3);
+    frame.Add(0x00);
+    return std::move(frame).Finish();
+}
+
+void SendShortFrame(FaxSession& session, std::uint8_t fcf) { SendFrame(session, ShortFrame(fcf)); }
+
+void SendIDFrame(FaxSession& session, std::uint8_t fcf) {
+    SendFrame(session, IDFrame(fcf, session.data.stationID));
+}
+
+void SendCapabilityFrame(FaxSession& session, CapabilityKind kind) {
+    SessionParameters& params = session.modem.params;
+    SendFrame(session, CapabilityFrame(kind, params, session.modem.pageFine, session.modem.pageWide));
+    if (kind == CapabilityKind::DCS) {
+        params.modulationCode = ModulationCodeOf(params.rateIndex);
+    }
+}
+
+void SendTrainingCheck(FaxSession& session) {
+    const std::size_t count =
+        std::min<std::size_t>(session.modem.params.sessionBPS / 100 * 18, kMaxTrainingBytes);
+    std::vector<std::uint8_t> block(count, 0x00);
+    block.push_back(kDLE);
+    block.push_back(kETX);
+    session.port.PutBlock(block);
+}
+
+ParsedFrame ParseFrame(FaxSession& session) {
+    SessionParameters& params = session.modem.params;
+    const std::vector<std::uint8_t> frame = UnshieldedFrame(session.modem.control.ResponseBuffer());
+    auto byteAt = [&frame](std::size_t i) -> std::uint8_t { return i < frame.size() ? frame[i] : 0; };
+    const std::uint8_t control = byteAt(1);
+    const std::uint8_t fcf = byteAt(2);
+    const std::size_t infoStart = 3;
+    params.finalFrame = (control & kFinalBit) != 0;
+    params.lastFCF = fcf;
+
+    ParsedFrame parsed;
+    auto progress = [&session](std::uint16_t code) {
+        session.data.faxProgress = code;
+        session.modem.statusChanged = true;
+    };
+    switch (fcf & 0xFE) {
+        case kFcfCSI:
+        case kFcfTSI & 0xFE: {
+            std::string id;
+            const std::size_t end = std::min(frame.size(), infoStart + kIDFieldLength);
+            for (std::size_t i = end; i > infoStart; --i) {
+                id += static_cast<char>(frame[i - 1]);
+            }
+            session.data.remoteID = id;
+            progress(41);
+            break;
+        }
+        case kFcfFTT:
+        case kFcfRTN:
+            parsed.retrain = true;
+            break;
+        case kFcfDIS: {
+            DecodeCapabilities(params, CapabilityKind::DIS, byteAt(infoStart + 1),
+                               byteAt(infoStart + 2), session.modem.pageFine,
+                               session.modem.pageWide);
+            if ((session.modem.pageFine && !params.remoteFine) ||
+                (session.modem.pageWide && !params.remoteWide)) {
+                parsed.result = ecFaxBadMachine;
+                return parsed;
+            }
+            progress(40);
+            break;
+        }
+        case kFcfDCS & 0xFE:
+            DecodeCapabilities(params, CapabilityKind::DCS, byteAt(infoStart + 1),
+                               byteAt(infoStart + 2), session.modem.pageFine,
+                               session.modem.pageWide);
+            params.modulationCode = ModulationCodeOf(params.rateIndex);
+            progress(40);
+            break;
+        case kFcfCFR:
+            params.cfrReceived = true;
+            break;
+        case kFcfDCN & 0xFE:
+            parsed.result = ecCancelled;
+            break;
+        default:
+            break;
+    }
+    session.modem.control.ResetResponse();
+    return parsed;
+}
+
+}  // namespace corvane::engine
