@@ -1,0 +1,43 @@
+// The carriers a fax call uses: V.21 channel 2 for HDLC control frames and
+// the high-speed page modulations, named by their class 1 codes.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "faxengine/scheduler.h"
+
+namespace corvane::simmodem {
+
+using engine::Micros;
+
+enum class Family { V21, V27ter, V29, V17, Data };
+
+struct Modulation {
+    int code = 3;  // class 1 code; 3 is V.21 (+FTH=3/+FRH=3)
+    Family family = Family::V21;
+    int bitsPerSecond = 300;
+    bool shortTraining = false;
+
+    // A receiver trained for one carrier hears only the same family at the same rate.
+    bool SameCarrier(const Modulation& other) const {
+        return family == other.family && bitsPerSecond == other.bitsPerSecond;
+    }
+};
+
+inline constexpr Modulation kV21{3, Family::V21, 300, false};
+// What a data modem puts on the line after answering.
+inline constexpr Modulation kDataCarrier{0, Family::Data, 2400, false};
+
+// A high-speed modulation by its class 1 code (24, 48, 72, 73, 74, 96, 97,
+// 98, 121, 122, 145, 146), or nothing for an unknown code.
+std::optional<Modulation> HighSpeedModulation(int code);
+// Every high-speed code, in the order +FTM=? lists them.
+const std::vector<int>& AllHighSpeedCodes();
+
+// Time from carrier on until the first data bit: the training sequence for a
+// high-speed carrier, the flag preamble for V.21.
+Micros StartUpTime(const Modulation& modulation);
+Micros ByteTime(const Modulation& modulation);
+
+}  // namespace corvane::simmodem
