@@ -1,0 +1,667 @@
+#include "table.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include "checksum.h"
+#include "dbf_header.h"
+#include "expression.h"
+#include "file_io.h"
+#include "index_file.h"
+#include "table_error.h"
+#include "tag_index.h"
+
+namespace corvane::tables {
+
+namespace {
+
+constexpr std::size_t kMaxHeaderLength = 65535;
+
+enum class EditState { Browse, Edit, Insert };
+
+// Serialises appends of shared handles in different processes.
+class AppendLock {
+public:
+    AppendLock(int fd, const std::string& path) : fd_(fd) {
+        if (!Set(F_WRLCK)) ThrowSystemError("lock", path);
+    }
+    ~AppendLock() { Set(F_UNLCK); }
+    AppendLock(const AppendLock&) = delete;
+    AppendLock& operator=(const AppendLock&) = delete;
+
+private:
+    bool Set(short type) {
+        struct flock range {};
+        range.l_type = type;
+        range.l_whence = SEEK_SET;
+        range.l_len = 1;
+        while (::fcntl(fd_, F_SETLKW, &range) != 0)
+            if (errno != EINTR) return false;
+        return true;
+    }
+    int fd_;
+};
+
+}  // namespace
+
+struct Table::State {
+    // Kept across close and open, as the program's binding keeps them.
+    std::string query;
+    bool deletedHidden = true;
+    ProgressHook gauge;
+
+    // The open table.
+    std::string path;
+    OpenMode mode = OpenMode::Exclusive;
+    int fd = -1;
+    std::uint16_t headerLength = 0;
+    std::unique_ptr<RecordLayout> layout;
+    std::vector<char> records;
+    std::uint32_t count = 0;
+    std::vector<std::unique_ptr<TagIndex>> tags;
+    int order = 0;
+    std::optional<Expression> queryExpression;
+    std::uint32_t current = 0;  // 0: no current row
+    std::optional<std::size_t> position;  // of current in Sequence(), when known
+    EditState editState = EditState::Browse;
+    std::vector<char> buffer;
+    bool indexDirty = false;
+    IndexState indexState;
+
+    std::size_t RecordLength() const { return static_cast<std::size_t>(layout->RecordLength()); }
+    char* Data(std::uint32_t record) { return records.data() + (record - 1) * RecordLength(); }
+    const char* Data(std::uint32_t record) const { return records.data() + (record - 1) * RecordLength(); }
+    RecordSource Source() const {
+        return [this](std::uint32_t record) { return Data(record); };
+    }
+    std::uint64_t RecordOffset(std::uint32_t record) const { return headerLength + std::uint64_t{record - 1} * RecordLength(); }
+    std::uint64_t RecordsChecksum() const { return Checksum64(records.data(), std::size_t{count} * RecordLength()); }
+
+    std::size_t SequenceSize() const { return order == 0 ? count : tags[static_cast<std::size_t>(order - 1)]->Order().size(); }
+    std::uint32_t SequenceAt(std::size_t i) const {
+        return order == 0 ? static_cast<std::uint32_t>(i + 1) : tags[static_cast<std::size_t>(order - 1)]->Order()[i];
+    }
+    std::optional<std::size_t> PositionOf(std::uint32_t record) const {
+        if (order == 0) return record - 1;
+        const auto& sequence = tags[static_cast<std::size_t>(order - 1)]->Order();
+        const auto found = std::find(sequence.begin(), sequence.end(), record);
+        if (found == sequence.end()) return std::nullopt;
+        return static_cast<std::size_t>(found - sequence.begin());
+    }
+
+    bool Visible(std::uint32_t record) const {
+        const char* data = Data(record);
+        if (deletedHidden && data[0] == '*') return false;
+        return !queryExpression || queryExpression->IsTrue(RecordView{*layout, data});
+    }
+
+    // First visible row at or after `from` (forward) or at or before it.
+    bool MoveTo(std::size_t from, bool forward) {
+        const std::size_t size = SequenceSize();
+        for (std::size_t i = from; i < size; forward ? ++i : --i) {
+            if (Visible(SequenceAt(i))) {
+                current = SequenceAt(i);
+                position = i;
+                return true;
+            }
+            if (!forward && i == 0) break;
+        }
+        return false;
+    }
+
+    void ClearCurrent() {
+        current = 0;
+        position.reset();
+    }
+
+    // After a change the current row may have left the visible rows; then
+    // the next visible row in order becomes current, else the one before.
+    void SettleAfterChange(std::optional<std::size_t> oldPosition) {
+        if (current != 0 && Visible(current)) {
+            position.reset();
+            return;
+        }
+        const std::size_t from = std::min(oldPosition.value_or(SequenceSize()), SequenceSize());
+        if (MoveTo(from, true)) return;
+        if (from > 0 && MoveTo(from - 1, false)) return;
+        ClearCurrent();
+    }
+
+    std::optional<std::size_t> CurrentPosition() {
+        if (current == 0) return std::nullopt;
+        if (!position) position = PositionOf(current);
+        return position;
+    }
+
+    const Field& FieldNamed(const std::string& name, FieldType type, int& index) const {
+        index = layout ? layout->Find(name) : -1;
+        if (index < 0) throw TableError("unknown field " + name);
+        const Field& field = layout->Fields()[static_cast<std::size_t>(index)];
+        if (field.type != type) throw TableError("field " + name + " has another type");
+        return field;
+    }
+
+    const char* CurrentData() const {
+        if (editState != EditState::Browse) return buffer.data();
+        if (current == 0) throw TableError("no current row");
+        return Data(current);
+    }
+
+    char* EditableField(const std::string& name, FieldType type, const Field*& field) {
+        if (editState == EditState::Browse) throw TableError("the table is not in edit or append state");
+        int index = 0;
+        field = &FieldNamed(name, type, index);
+        return buffer.data() + layout->Offset(static_cast<std::size_t>(index));
+    }
+
+    void RequireOpen() const {
+        if (fd < 0) throw TableError("the table is not open");
+    }
+    void RequireWritable() const {
+        RequireOpen();
+        if (mode == OpenMode::ReadOnly) throw TableError("the table is open read-only");
+    }
+
+    void Load() {
+        const std::uint64_t size = FileSize(fd, path);
+        std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(size, kMaxHeaderLength)));
+        ReadAt(fd, head.data(), head.size(), 0, path);
+        DbfHeader header = ParseDbfHeader(head, size);
+        if (layout && header.fields.size() == layout->Fields().size()) {
+            for (std::size_t i = 0; i < header.fields.size(); ++i) {
+                const Field& a = header.fields[i];
+                const Field& b = layout->Fields()[i];
+                if (a.name != b.name || a.type != b.type || a.width != b.width || a.decimals != b.decimals)
+                    throw TableError("the table's fields changed while it was open");
+            }
+        } else if (layout) {
+            throw TableError("the table's fields changed while it was open");
+        } else {
+            layout = std::make_unique<RecordLayout>(header.fields);
+        }
+        headerLength = header.headerLength;
+        count = header.recordCount;
+        records.assign(std::size_t{count} * RecordLength(), ' ');
+        ReadAt(fd, records.data(), records.size(), headerLength, path);
+    }
+
+    void BuildTags(const ProgressHook& progress) {
+        for (auto& tag : tags) tag->Build(count, Source(), progress);
+    }
+
+    void LoadIndex() {
+        tags.clear();
+        const std::string indexPath = IndexPathFor(path);
+        std::optional<std::vector<std::uint8_t>> bytes;
+        try {
+            bytes = ReadWholeFile(indexPath);
+        } catch (const TableError& error) {
+            indexState = {IndexState::Damaged, error.what()};
+            return;
+        }
+        if (!bytes) {
+            indexState = {IndexState::Missing, "index file is missing"};
+            return;
+        }
+        IndexFileContents contents;
+        try {
+            contents = ReadIndexFile(*bytes);
+            for (const TagDefinition& definition : contents.tags)
+                tags.push_back(std::make_unique<TagIndex>(definition, *layout));
+        } catch (const TableError& error) {
+            tags.clear();
+            indexState = {IndexState::Damaged, error.what()};
+            return;
+        }
+        const std::string reason = Mismatch(contents);
+        if (reason.empty()) {
+            for (std::size_t i = 0; i < tags.size(); ++i) tags[i]->Assign(std::move(contents.orders[i]));
+            indexState = {IndexState::Matching, {}};
+            return;
+        }
+        BuildTags({});
+        indexState = {IndexState::Rebuilt, reason};
+        indexDirty = true;
+        if (mode != OpenMode::ReadOnly) WriteIndex();
+    }
+
+    // Why stored orders cannot be used for the table as loaded; empty if they can.
+    std::string Mismatch(const IndexFileContents& contents) const {
+        if (!contents.ordersIntact) return "index orders are damaged";
+        if (contents.recordCount != count)
+            return "index was built from " + std::to_string(contents.recordCount) + " rows, the table has " +
+                   std::to_string(count);
+        if (contents.tableChecksum != RecordsChecksum()) return "rows changed since the index was built";
+        std::vector<bool> seen(std::size_t{count} + 1);
+        for (const auto& order : contents.orders) {
+            std::fill(seen.begin(), seen.end(), false);
+            for (std::uint32_t record : order) {
+                if (record == 0 || record > count || seen[record]) return "index holds invalid record numbers";
+                seen[record] = true;
+            }
+        }
+        return {};
+    }
+
+    IndexFileContents IndexContents() const {
+        IndexFileContents contents;
+        contents.recordCount = count;
+        contents.tableChecksum = RecordsChecksum();
+        for (const auto& tag : tags) {
+            contents.tags.push_back(tag->Definition());
+            contents.orders.push_back(tag->Order());
+        }
+        contents.ordersIntact = true;
+        return contents;
+    }
+
+    void WriteIndex() {
+        if (tags.empty() || mode == OpenMode::ReadOnly) return;
+        WriteFileAtomically(IndexPathFor(path), SerializeIndexFile(IndexContents()));
+        indexDirty = false;
+    }
+
+    void UpdateTags(std::uint32_t record) {
+        for (auto& tag : tags) tag->Update(record, Source());
+        if (!tags.empty()) indexDirty = true;
+    }
+
+    // Record first, then the header count: a kill between the two leaves a
+    // valid table without the new row, never a count pointing past the data.
+    void AppendRecord() {
+        const std::uint32_t record = count + 1;
+        std::vector<char> bytes(buffer);
+        bytes.push_back(kEndOfFile);
+        WriteAt(fd, bytes.data(), bytes.size(), RecordOffset(record), path);
+        const auto stamp = SerializeUpdateStamp(record);
+        WriteAt(fd, stamp.data(), stamp.size(), kUpdateStampOffset, path);
+        records.insert(records.end(), buffer.begin(), buffer.end());
+        count = record;
+        current = record;
+    }
+};
+
+Table::Table() : state_(std::make_unique<State>()) {}
+
+Table::~Table() {
+    try {
+        Close();
+    } catch (const TableError&) {
+        // An index that could not be written is rebuilt on the next open.
+    }
+}
+
+void Table::Create(const std::string& path, const std::vector<Field>& fields) {
+    std::vector<std::uint8_t> bytes = SerializeDbfHeader(fields, 0);
+    bytes.push_back(static_cast<std::uint8_t>(kEndOfFile));
+    WriteFileAtomically(path, bytes);
+    ::unlink(IndexPathFor(path).c_str());
+}
+
+std::string Table::IndexPathFor(const std::string& tablePath) {
+    return tablePath.substr(0, tablePath.size() >= 3 ? tablePath.size() - 3 : 0) + "CDX";
+}
+
+void Table::Open(const std::string& path, OpenMode mode) {
+    Close();
+    State& s = *state_;
+    const int flags = (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+    s.fd = ::open(path.c_str(), flags);
+    if (s.fd < 0) ThrowSystemError("open", path);
+    s.path = path;
+    s.mode = mode;
+    try {
+        if (::flock(s.fd, (mode == OpenMode::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+            if (errno == EWOULDBLOCK) throw TableError("table \"" + path + "\" is in use");
+            ThrowSystemError("lock", path);
+        }
+        s.Load();
+        s.LoadIndex();
+        if (!s.query.empty()) s.queryExpression = Expression::Parse(s.query, *s.layout);
+    } catch (...) {
+        ::close(s.fd);
+        s.fd = -1;
+        s.layout.reset();
+        s.tags.clear();
+        throw;
+    }
+    First();
+}
+
+void Table::Close() {
+    State& s = *state_;
+    if (s.fd < 0) return;
+    s.editState = EditState::Browse;
+    std::optional<TableError> failure;
+    if (s.indexDirty) {
+        try {
+            s.WriteIndex();
+        } catch (const TableError& error) {
+            failure = error;
+        }
+    }
+    ::close(s.fd);
+    s.fd = -1;
+    s.tags.clear();
+    s.queryExpression.reset();
+    s.layout.reset();
+    s.records.clear();
+    s.count = 0;
+    s.order = 0;
+    s.indexDirty = false;
+    s.ClearCurrent();
+    if (failure) throw *failure;
+}
+
+bool Table::IsOpen() const { return state_->fd >= 0; }
+const std::string& Table::Path() const { return state_->path; }
+
+const std::vector<Field>& Table::Fields() const {
+    state_->RequireOpen();
+    return state_->layout->Fields();
+}
+
+const IndexState& Table::OpenedIndexState() const { return state_->indexState; }
+
+std::uint32_t Table::RecCount() const { return state_->count; }
+
+std::uint32_t Table::QueryRecCount() const {
+    const State& s = *state_;
+    std::uint32_t visible = 0;
+    for (std::uint32_t record = 1; record <= s.count; ++record) visible += s.Visible(record) ? 1 : 0;
+    return visible;
+}
+
+std::uint32_t Table::RecNo() const { return state_->current == 0 ? state_->count + 1 : state_->current; }
+bool Table::HasCurrentRow() const { return state_->current != 0; }
+
+void Table::First() {
+    if (!state_->MoveTo(0, true)) state_->ClearCurrent();
+}
+
+void Table::Last() {
+    State& s = *state_;
+    if (s.SequenceSize() == 0 || !s.MoveTo(s.SequenceSize() - 1, false)) s.ClearCurrent();
+}
+
+bool Table::Next() {
+    State& s = *state_;
+    const auto at = s.CurrentPosition();
+    if (!at) return false;
+    if (s.MoveTo(*at + 1, true)) return true;
+    s.ClearCurrent();
+    return false;
+}
+
+bool Table::Prior() {
+    State& s = *state_;
+    const auto at = s.CurrentPosition();
+    if (!at) {
+        if (s.current != 0) return false;
+        Last();  // from past the end back to the last row
+        return HasCurrentRow();
+    }
+    return *at > 0 && s.MoveTo(*at - 1, false);
+}
+
+void Table::Go(std::uint32_t record) {
+    State& s = *state_;
+    s.RequireOpen();
+    if (record == 0 || record > s.count) throw TableError("record " + std::to_string(record) + " does not exist");
+    if (!s.Visible(record)) throw TableError("record " + std::to_string(record) + " is hidden");
+    s.current = record;
+    s.position.reset();
+}
+
+void Table::SetQuery(const std::string& expression) {
+    State& s = *state_;
+    if (s.layout && !expression.empty()) {
+        Expression parsed = Expression::Parse(expression, *s.layout);
+        if (parsed.Type() != ValueType::Logical) throw ExpressionError("query \"" + expression + "\" is not logical");
+        s.queryExpression = std::move(parsed);
+    } else {
+        s.queryExpression.reset();
+    }
+    s.query = expression;
+    if (IsOpen()) First();
+}
+
+const std::string& Table::Query() const { return state_->query; }
+
+void Table::SetDeletedHidden(bool hidden) {
+    state_->deletedHidden = hidden;
+    if (IsOpen()) First();
+}
+
+std::string Table::Text(const std::string& name) const {
+    int index = 0;
+    const Field& field = state_->FieldNamed(name, FieldType::Character, index);
+    return DecodeText(field, state_->CurrentData() + state_->layout->Offset(static_cast<std::size_t>(index)));
+}
+
+Date Table::DateValue(const std::string& name) const {
+    int index = 0;
+    state_->FieldNamed(name, FieldType::Date, index);
+    return DecodeDate(state_->CurrentData() + state_->layout->Offset(static_cast<std::size_t>(index)));
+}
+
+bool Table::Logical(const std::string& name) const {
+    int index = 0;
+    state_->FieldNamed(name, FieldType::Logical, index);
+    return DecodeLogical(state_->CurrentData() + state_->layout->Offset(static_cast<std::size_t>(index)));
+}
+
+double Table::Number(const std::string& name) const {
+    int index = 0;
+    const Field& field = state_->FieldNamed(name, FieldType::Numeric, index);
+    return DecodeNumber(field, state_->CurrentData() + state_->layout->Offset(static_cast<std::size_t>(index)));
+}
+
+bool Table::IsDeleted() const { return state_->CurrentData()[0] == '*'; }
+
+void Table::Append() {
+    State& s = *state_;
+    s.RequireWritable();
+    s.buffer.assign(s.RecordLength(), ' ');
+    // Logical fields start false, so other readers see a value, not a blank.
+    for (std::size_t i = 0; i < s.layout->Fields().size(); ++i)
+        if (s.layout->Fields()[i].type == FieldType::Logical) EncodeLogical(false, s.buffer.data() + s.layout->Offset(i));
+    s.editState = EditState::Insert;
+}
+
+void Table::Edit() {
+    State& s = *state_;
+    s.RequireWritable();
+    if (s.current == 0) throw TableError("no current row");
+    s.buffer.assign(s.Data(s.current), s.Data(s.current) + s.RecordLength());
+    s.editState = EditState::Edit;
+}
+
+void Table::SetText(const std::string& name, const std::string& value) {
+    const Field* field = nullptr;
+    char* at = state_->EditableField(name, FieldType::Character, field);
+    EncodeText(*field, value, at);
+}
+
+void Table::SetDate(const std::string& name, const Date& value) {
+    const Field* field = nullptr;
+    EncodeDate(value, state_->EditableField(name, FieldType::Date, field));
+}
+
+void Table::SetLogical(const std::string& name, bool value) {
+    const Field* field = nullptr;
+    EncodeLogical(value, state_->EditableField(name, FieldType::Logical, field));
+}
+
+void Table::SetNumber(const std::string& name, double value) {
+    const Field* field = nullptr;
+    char* at = state_->EditableField(name, FieldType::Numeric, field);
+    EncodeNumber(*field, value, at);
+}
+
+void Table::Post() {
+    State& s = *state_;
+    if (s.editState == EditState::Browse) throw TableError("the table is not in edit or append state");
+    const auto oldPosition = s.CurrentPosition();
+    if (s.editState == EditState::Insert) {
+        std::optional<AppendLock> lock;
+        if (s.mode == OpenMode::Shared) {
+            lock.emplace(s.fd, s.path);
+            Refresh();  // another handle may have appended
+        }
+        s.AppendRecord();
+    } else {
+        WriteAt(s.fd, s.buffer.data(), s.buffer.size(), s.RecordOffset(s.current), s.path);
+        std::copy(s.buffer.begin(), s.buffer.end(), s.Data(s.current));
+    }
+    s.editState = EditState::Browse;
+    s.UpdateTags(s.current);
+    s.SettleAfterChange(oldPosition);
+}
+
+void Table::Cancel() { state_->editState = EditState::Browse; }
+bool Table::IsEditing() const { return state_->editState != EditState::Browse; }
+
+void Table::Delete() {
+    State& s = *state_;
+    s.RequireWritable();
+    if (s.current == 0) throw TableError("no current row");
+    s.editState = EditState::Browse;
+    const auto oldPosition = s.CurrentPosition();
+    const char mark = '*';
+    WriteAt(s.fd, &mark, 1, s.RecordOffset(s.current), s.path);
+    s.Data(s.current)[0] = mark;
+    s.UpdateTags(s.current);
+    s.SettleAfterChange(oldPosition);
+}
+
+void Table::IndexTag(const TagDefinition& definition) {
+    State& s = *state_;
+    s.RequireOpen();
+    if (definition.name.empty() || definition.name.size() > 10)
+        throw TableError("tag name \"" + definition.name + "\" must have 1 to 10 characters");
+    auto tag = std::make_unique<TagIndex>(definition, *s.layout);
+    tag->Build(s.count, s.Source(), s.gauge);
+    const int existing = TagArea(definition.name);
+    if (existing > 0) s.tags[static_cast<std::size_t>(existing - 1)] = std::move(tag);
+    else s.tags.push_back(std::move(tag));
+    s.position.reset();
+    s.indexDirty = true;
+    s.WriteIndex();
+}
+
+std::vector<TagDefinition> Table::Tags() const {
+    std::vector<TagDefinition> definitions;
+    for (const auto& tag : state_->tags) definitions.push_back(tag->Definition());
+    return definitions;
+}
+
+int Table::TagArea(const std::string& tagName) const {
+    const auto& tags = state_->tags;
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        if (EqualsIgnoringCase(tags[i]->Definition().name, tagName)) return static_cast<int>(i + 1);
+    }
+    return 0;
+}
+
+void Table::SetOrder(int orderNumber) {
+    State& s = *state_;
+    if (orderNumber < 0 || orderNumber > static_cast<int>(s.tags.size()))
+        throw TableError("no index order " + std::to_string(orderNumber));
+    s.order = orderNumber;
+    s.position.reset();
+}
+
+int Table::IndexOrd() const { return state_->order; }
+
+void Table::CloseIndexes() {
+    State& s = *state_;
+    if (s.indexDirty) s.WriteIndex();
+    s.tags.clear();
+    s.order = 0;
+    s.position.reset();
+    s.indexDirty = false;
+}
+
+void Table::Pack() {
+    State& s = *state_;
+    s.RequireWritable();
+    if (s.mode != OpenMode::Exclusive) throw TableError("packing \"" + s.path + "\" needs exclusive use");
+    s.editState = EditState::Browse;
+    std::vector<char> kept;
+    kept.reserve(s.records.size());
+    std::uint32_t keptCount = 0;
+    for (std::uint32_t record = 1; record <= s.count; ++record) {
+        if (s.Data(record)[0] != '*') {
+            kept.insert(kept.end(), s.Data(record), s.Data(record) + s.RecordLength());
+            ++keptCount;
+        }
+        if (s.gauge && record % 4096 == 0) s.gauge(static_cast<int>(90ull * record / s.count));
+    }
+    std::vector<std::uint8_t> header = SerializeDbfHeader(s.layout->Fields(), keptCount);
+    ReplacementFile file(s.path);
+    // Lock the new file before it takes the table's name, so no one slips in.
+    if (::flock(file.Descriptor(), LOCK_EX | LOCK_NB) != 0) ThrowSystemError("lock", s.path);
+    file.Append(header.data(), header.size());
+    file.Append(kept.data(), kept.size());
+    file.Append(&kEndOfFile, 1);
+    const int fd = file.CommitKeepingOpen();
+    ::close(s.fd);
+    s.fd = fd;
+    s.headerLength = static_cast<std::uint16_t>(header.size());
+    s.records = std::move(kept);
+    s.count = keptCount;
+    if (s.gauge) s.gauge(100);
+    s.BuildTags(s.gauge);
+    s.indexDirty = !s.tags.empty();
+    s.WriteIndex();
+    First();
+}
+
+void Table::SetGaugeHook(ProgressHook hook) { state_->gauge = std::move(hook); }
+
+void Table::Refresh() {
+    State& s = *state_;
+    s.RequireOpen();
+    const std::vector<char> before = s.records;
+    s.Load();
+    if (s.records != before) {
+        s.BuildTags({});
+        s.indexDirty = !s.tags.empty();
+    }
+    if (s.current > s.count) s.ClearCurrent();
+    s.position.reset();
+}
+
+void Table::Flush() {
+    state_->RequireOpen();
+    if (state_->mode != OpenMode::ReadOnly && ::fdatasync(state_->fd) != 0) ThrowSystemError("flush", state_->path);
+}
+
+std::string Table::CheckIndexFile() const {
+    const State& s = *state_;
+    s.RequireOpen();
+    try {
+        const auto bytes = ReadWholeFile(IndexPathFor(s.path));
+        if (!bytes) return "index file is missing";
+        const IndexFileContents contents = ReadIndexFile(*bytes);
+        if (std::string reason = s.Mismatch(contents); !reason.empty()) return reason;
+        for (std::size_t i = 0; i < contents.tags.size(); ++i) {
+            TagIndex rebuilt(contents.tags[i], *s.layout);
+            rebuilt.Build(s.count, s.Source(), {});
+            if (rebuilt.Order() != contents.orders[i])
+                return "order of tag " + contents.tags[i].name + " does not match its key";
+        }
+    } catch (const TableError& error) {
+        return error.what();
+    }
+    return {};
+}
+
+}  // namespace corvane::tables
