@@ -47,6 +47,10 @@ public:
     std::uint32_t CurrentPageLength() const { return pageLength_; }
 
 private:
+    int Append(const std::uint8_t* data, std::size_t size, bool pageData);
+    // Ends the file after an I/O error: an Atomic file is deleted, an
+    // InPlace one is kept with the pages completed so far.
+    int Fail(int code);
     int Flush();
     int WriteAt(long offset, const std::uint8_t* data, std::size_t size);
 
