@@ -8,16 +8,10 @@
 
 #include "faxengine/modem_text.h"
 #include "faxengine/session_parameters.h"
-#include "faxengine/sim_port.h"
+#include "faxengine/scripted_modem.h"
 #include "faxengine/t30_frames.h"
 
 namespace {
-
-class SilentEnd : public corvane::engine::FarEndpoint {
-public:
-    void Attach(corvane::engine::SimLine&) override {}
-    void ReceiveFromComputer(std::uint8_t) override {}
-};
 
 void CheckBounds(const corvane::engine::SessionParameters& params) {
     using namespace corvane::engine;
@@ -33,7 +27,7 @@ void CheckBounds(const corvane::engine::SessionParameters& params) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace corvane::engine;
     Scheduler scheduler;
-    SilentEnd far;
+    ScriptedModem far;  // nothing is sent to it
     SimComPort port(scheduler, far);
     FaxSession session(port, scheduler, scheduler);
     session.modem.pageFine = size % 2 == 0;

@@ -7,22 +7,12 @@
 
 #include "faxengine/modem_control.h"
 #include "faxengine/modem_text.h"
-#include "faxengine/sim_port.h"
-
-namespace {
-
-class SilentEnd : public corvane::engine::FarEndpoint {
-public:
-    void Attach(corvane::engine::SimLine&) override {}
-    void ReceiveFromComputer(std::uint8_t) override {}
-};
-
-}  // namespace
+#include "faxengine/scripted_modem.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace corvane::engine;
     Scheduler scheduler;
-    SilentEnd far;
+    ScriptedModem far;  // nothing is sent to it
     SimComPort port(scheduler, far);
     ModemControl control(port, scheduler, scheduler);
     control.classCommands = size % 2 == 0 ? &kClass2Commands : &kClass20Commands;

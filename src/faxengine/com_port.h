@@ -109,6 +109,7 @@ public:
 
     // Triggers. Add functions return a handle (> 0) or -5001.
     virtual int EnableDataTrigger() = 0;
+    virtual void DisableDataTrigger() = 0;
     virtual int AddTimerTrigger() = 0;
     virtual int SetTimerTrigger(int handle, std::uint32_t ticks, bool active) = 0;
     virtual int AddStatusTrigger(StatusTriggerKind kind) = 0;

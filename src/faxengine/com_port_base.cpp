@@ -38,6 +38,11 @@ int ComPortBase::EnableDataTrigger() {
     return kDataTriggerHandle;
 }
 
+void ComPortBase::DisableDataTrigger() {
+    dataTrigger_ = false;
+    std::erase_if(held_, [](const HeldEvent& e) { return e.message == kMsgDataAvailable; });
+}
+
 ComPortBase::Trigger* ComPortBase::Find(int handle) {
     if (handle < 1 || handle > static_cast<int>(triggers_.size())) {
         return nullptr;

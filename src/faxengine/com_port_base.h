@@ -26,6 +26,7 @@ public:
     void DeregisterEventProc() override;
 
     int EnableDataTrigger() override;
+    void DisableDataTrigger() override;
     int AddTimerTrigger() override;
     int SetTimerTrigger(int handle, std::uint32_t ticks, bool active) override;
     int AddStatusTrigger(StatusTriggerKind kind) override;

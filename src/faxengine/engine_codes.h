@@ -23,6 +23,7 @@ inline constexpr int ecEventProcInUse = -5003;
 inline constexpr int ecCancelRequested = -6005;
 inline constexpr int ecTimeout = -6006;
 // Fax protocol.
+inline constexpr int ecFaxBadMachine = -8070;
 inline constexpr int ecFaxBadModemResult = -8071;
 inline constexpr int ecFaxInitError = -8073;
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "faxengine/engine_codes.h"
+
 namespace corvane::engine {
 
 namespace {
@@ -12,9 +14,6 @@ constexpr std::uint8_t kControlFinal = 0x13;
 constexpr std::uint8_t kFinalBit = 0x10;
 constexpr std::uint32_t kFrameGapMs = 20;
 constexpr std::size_t kMaxTrainingBytes = 8192;
-
-constexpr int ecFaxBadMachine = -8070;
-constexpr int ecCancelled = -6005;
 
 class FrameBuilder {
 public:
@@ -193,7 +192,7 @@ ParsedFrame ParseFrame(FaxSession& session) {
             params.cfrReceived = true;
             break;
         case kFcfDCN & 0xFE:
-            parsed.result = ecCancelled;
+            parsed.result = ecCancelRequested;
             break;
         default:
             break;
