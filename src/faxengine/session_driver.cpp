@@ -1,13 +1,13 @@
 #include "faxengine/session_driver.h"
 
 #include "faxengine/engine_codes.h"
+#include "faxengine/fax_progress.h"
 #include "faxengine/ticks.h"
 
 namespace corvane::engine {
 
 namespace {
 constexpr std::uint32_t kOwnerWaitMs = 1000;
-constexpr std::uint16_t kProgressUserAbort = 42;
 }  // namespace
 
 SessionDriver::SessionDriver(FaxSession& session, SessionOwner& owner)

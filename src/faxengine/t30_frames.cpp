@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "faxengine/engine_codes.h"
+#include "faxengine/fax_progress.h"
 
 namespace corvane::engine {
 
@@ -162,7 +163,7 @@ ParsedFrame ParseFrame(FaxSession& session) {
                 id += static_cast<char>(frame[i - 1]);
             }
             session.data.remoteID = id;
-            progress(41);
+            progress(kProgressGotRemoteID);
             break;
         }
         case kFcfFTT:
@@ -178,7 +179,7 @@ ParsedFrame ParseFrame(FaxSession& session) {
                 parsed.result = ecFaxBadMachine;
                 return parsed;
             }
-            progress(40);
+            progress(kProgressConnectionParams);
             break;
         }
         case kFcfDCS & 0xFE:
@@ -186,7 +187,7 @@ ParsedFrame ParseFrame(FaxSession& session) {
                                byteAt(infoStart + 2), session.modem.pageFine,
                                session.modem.pageWide);
             params.modulationCode = ModulationCodeOf(params.rateIndex);
-            progress(40);
+            progress(kProgressConnectionParams);
             break;
         case kFcfCFR:
             params.cfrReceived = true;
