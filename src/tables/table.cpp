@@ -267,8 +267,8 @@ struct Table::State {
         indexDirty = false;
     }
 
-    void UpdateTags(std::uint32_t record) {
-        for (auto& tag : tags) tag->Update(record, Source());
+    void UpdateTags(std::uint32_t record, bool isNew) {
+        for (auto& tag : tags) isNew ? tag->Insert(record, Source()) : tag->Update(record, Source());
         if (!tags.empty()) indexDirty = true;
     }
 
@@ -520,8 +520,9 @@ void Table::Post() {
         WriteAt(s.fd, s.buffer.data(), s.buffer.size(), s.RecordOffset(s.current), s.path);
         std::copy(s.buffer.begin(), s.buffer.end(), s.Data(s.current));
     }
+    const bool isNew = s.editState == EditState::Insert;
     s.editState = EditState::Browse;
-    s.UpdateTags(s.current);
+    s.UpdateTags(s.current, isNew);
     s.SettleAfterChange(oldPosition);
 }
 
@@ -537,7 +538,7 @@ void Table::Delete() {
     const char mark = '*';
     WriteAt(s.fd, &mark, 1, s.RecordOffset(s.current), s.path);
     s.Data(s.current)[0] = mark;
-    s.UpdateTags(s.current);
+    s.UpdateTags(s.current, false);
     s.SettleAfterChange(oldPosition);
 }
 

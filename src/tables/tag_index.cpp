@@ -49,6 +49,10 @@ void TagIndex::Build(std::uint32_t recordCount, const RecordSource& records, con
 void TagIndex::Update(std::uint32_t record, const RecordSource& records) {
     const auto found = std::find(order_.begin(), order_.end(), record);
     if (found != order_.end()) order_.erase(found);
+    Insert(record, records);
+}
+
+void TagIndex::Insert(std::uint32_t record, const RecordSource& records) {
     const char* data = records(record);
     if (!Holds(data)) return;
     const std::string key = Key(data);

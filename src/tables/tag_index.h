@@ -25,6 +25,8 @@ public:
 
     void Build(std::uint32_t recordCount, const RecordSource& records, const ProgressHook& progress);
     void Assign(std::vector<std::uint32_t> order) { order_ = std::move(order); }
+    // Puts a record not yet in the tag where its key belongs (if it qualifies).
+    void Insert(std::uint32_t record, const RecordSource& records);
     // Takes the record out and puts it back where its current key belongs.
     void Update(std::uint32_t record, const RecordSource& records);
 
