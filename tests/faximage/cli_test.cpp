@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "converter_test_support.h"
@@ -12,7 +13,7 @@ namespace {
 
 using testing::PatternRaster;
 using testing::ReadBytes;
-using testing::ScratchDirectory;
+using testing::TempDirectory;
 using testing::WriteBytes;
 
 struct CliRun {
@@ -60,7 +61,7 @@ Raster ReadPbm(const std::string& path) {
 }
 
 TEST(Cli, PictureToFaxToPictureKeepsEveryPixel) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const Raster picture = PatternRaster(1000, 25);
     WritePbm(dir.File("in.pbm"), picture);
 
@@ -98,8 +99,39 @@ TEST(Cli, PictureToFaxToPictureKeepsEveryPixel) {
               std::string::npos);
 }
 
+// PNG out and back in, and ASCII PBM in, give the same page pixels.
+TEST(Cli, PngAndAsciiPbmCarryThePixels) {
+    TempDirectory dir;
+    const Raster picture = PatternRaster(1728, 9);
+    WritePbm(dir.File("in.pbm"), picture);
+    const std::string fine = " --fine --margin 0";
+    ASSERT_EQ(RunCli("convert " + dir.File("in.pbm") + " " + dir.File("a.apf") + fine).exitCode, 0);
+    ASSERT_EQ(RunCli("render " + dir.File("a.apf") + " --page 1 " + dir.File("a.png")).exitCode, 0);
+    ASSERT_EQ(RunCli("convert " + dir.File("a.png") + " " + dir.File("b.apf") + fine).exitCode, 0);
+    ASSERT_EQ(RunCli("render " + dir.File("b.apf") + " --page 1 " + dir.File("b.pbm")).exitCode, 0);
+    Raster expected(1728, 9);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 1728; ++x) expected.SetPixel(x, y, picture.Pixel(x, y));
+    EXPECT_EQ(ReadPbm(dir.File("b.pbm")), expected);
+
+    const std::string ascii = "P1\n# comment\n5 2\n1 0 0 0 1\n01110\n";
+    WriteBytes(dir.File("small.pbm"), std::vector<std::uint8_t>(ascii.begin(), ascii.end()));
+    ASSERT_EQ(
+        RunCli("convert " + dir.File("small.pbm") + " " + dir.File("c.apf") + " --fine --margin 10")
+            .exitCode,
+        0);
+    ASSERT_EQ(RunCli("render " + dir.File("c.apf") + " --page 1 " + dir.File("c.pbm")).exitCode, 0);
+    const Raster small = ReadPbm(dir.File("c.pbm"));
+    ASSERT_EQ(small.Height(), 2);
+    const int shift = 10 + (1728 - 5) / 16 * 8;  // margin, then centred
+    for (int x = 0; x < 5; ++x) {
+        EXPECT_EQ(small.Pixel(shift + x, 0), x == 0 || x == 4) << x;
+        EXPECT_EQ(small.Pixel(shift + x, 1), x >= 1 && x <= 3) << x;
+    }
+}
+
 TEST(Cli, StandardPagesRenderDoubledOrHalved) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     WritePbm(dir.File("in.pbm"), PatternRaster(1600, 10));
     ASSERT_EQ(RunCli("convert " + dir.File("in.pbm") + " " + dir.File("fax.apf")).exitCode, 0);
     struct Case {
@@ -119,7 +151,7 @@ TEST(Cli, StandardPagesRenderDoubledOrHalved) {
 }
 
 TEST(Cli, TiffRoundTripKeepsPagesAndResolutions) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     WritePbm(dir.File("a.pbm"), PatternRaster(1728, 12, 5));
     WritePbm(dir.File("b.pbm"), PatternRaster(900, 9, 6));
     ASSERT_EQ(RunCli("convert " + dir.File("a.pbm") + " " + dir.File("a.apf")).exitCode, 0);
@@ -182,7 +214,7 @@ void WriteTiff(const std::string& path, const Raster& raster) {
 }
 
 TEST(Cli, ImportOfOtherWidthsGoesThroughTheConverter) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const Raster picture = PatternRaster(1000, 7);
     WriteTiff(dir.File("odd.tif"), picture);
     const CliRun imported = RunCli("import " + dir.File("odd.tif") + " " + dir.File("odd.apf"));
@@ -201,7 +233,7 @@ TEST(Cli, ImportOfOtherWidthsGoesThroughTheConverter) {
 }
 
 TEST(Cli, ErrorsAndUsage) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     WriteBytes(dir.File("bad.apf"), std::vector<std::uint8_t>(100, 'z'));
     WriteBytes(dir.File("bad.pbm"), {'P', '4', '\n', '9', '9', '9', '9', '9', '9', ' ', '2', '\n'});
     struct Case {

@@ -15,7 +15,7 @@ using testing::DecodePage;
 using testing::LineRecords;
 using testing::PatternRaster;
 using testing::ReadBytes;
-using testing::ScratchDirectory;
+using testing::TempDirectory;
 using testing::ThrownCode;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -28,7 +28,7 @@ CvFaxConverter ConverterTo(const std::string& path) {
 }
 
 TEST(Converter, BlankRowGivesTheSmallestPage) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const std::string path = dir.File("blank.apf");
     CvFaxConverter converter = ConverterTo(path);
     converter.ConvertBitmap(Raster(1664, 1));
@@ -47,7 +47,7 @@ TEST(Converter, BlankRowGivesTheSmallestPage) {
 }
 
 TEST(Converter, WidePagesAreFlaggedAndCodedAt2048) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const std::string path = dir.File("wide.apf");
     CvFaxConverter converter = ConverterTo(path);
     converter.SetWidth(FaxWidth::fwWide);
@@ -75,7 +75,7 @@ class ConverterPlacement : public ::testing::TestWithParam<PlacementCase> {};
 
 TEST_P(ConverterPlacement, RowsRoundTripPixelForPixel) {
     const PlacementCase& c = GetParam();
-    ScratchDirectory dir;
+    TempDirectory dir;
     const std::string path = dir.File("page.apf");
     const Raster picture = PatternRaster(c.pictureWidth, 6);
     CvFaxConverter converter = ConverterTo(path);
@@ -125,7 +125,7 @@ TEST(Converter, TopMarginLinesComeFirst) {
         std::size_t bytes;
     };
     for (const Case c : {Case{FaxWidth::fwNormal, 4}, Case{FaxWidth::fwWide, 5}}) {
-        ScratchDirectory dir;
+        TempDirectory dir;
         const std::string path = dir.File("top.apf");
         CvFaxConverter converter = ConverterTo(path);
         converter.SetWidth(c.width);
@@ -146,7 +146,7 @@ TEST(Converter, TopMarginLinesComeFirst) {
 }
 
 TEST(Converter, PadBitsBeyondThePictureWidthStayWhite) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const std::string path = dir.File("pad.apf");
     // Three pixels wide, but the row's byte and an extra padding byte are all ones.
     const std::vector<std::uint8_t> bits = {0xFF, 0xFF, 0xFF, 0xFF};
@@ -162,7 +162,7 @@ TEST(Converter, PadBitsBeyondThePictureWidthStayWhite) {
 }
 
 TEST(Converter, SeveralPicturesBecomeSeveralPages) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const std::string path = dir.File("pages.apf");
     const Raster first = PatternRaster(1000, 5, 1), second = PatternRaster(300, 7, 2);
     const std::vector<PictureView> pages = {first.View(), second.View()};
@@ -184,7 +184,7 @@ TEST(Converter, StationIdIsPaddedWithSpacesAndKeepsItsLength) {
     };
     for (const Case& c :
          {Case{"+49 30 1234", "+49 30 1234"}, Case{std::string(25, 'x'), std::string(20, 'x')}}) {
-        ScratchDirectory dir;
+        TempDirectory dir;
         const std::string path = dir.File("id.apf");
         CvFaxConverter converter = ConverterTo(path);
         converter.SetStationID(c.id);
@@ -236,7 +236,7 @@ TEST(Converter, FailuresLeaveNoFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScratchDirectory dir;
+        TempDirectory dir;
         CvFaxConverter converter = ConverterTo(dir.File("out.apf"));
         EXPECT_EQ(ThrownCode([&] { c.run(converter); }), c.expected);
         EXPECT_TRUE(dir.Entries().empty());
@@ -244,7 +244,7 @@ TEST(Converter, FailuresLeaveNoFile) {
 }
 
 TEST(Converter, StatusReportsStartProgressAndEnd) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     CvFaxConverter converter = ConverterTo(dir.File("status.apf"));
     struct Report {
         int flags;

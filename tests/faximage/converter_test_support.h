@@ -1,60 +1,20 @@
-// Helpers for the converter and unpacker tests: a scratch directory, raw
-// APF page records and a plain decode of a page at full line width.
+// Helpers for the converter and unpacker tests: raw APF page records and a
+// plain decode of a page at full line width (scratch directories and file
+// bytes come from the APF test helpers).
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "apf_test_support.h"
 #include "faximage/apf_file.h"
 #include "faximage/fax_errors.h"
 #include "faximage/fax_unpacker.h"
 #include "faximage/raster.h"
 
 namespace corvane::faximage::testing {
-
-class ScratchDirectory {
-  public:
-    ScratchDirectory() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = "corvane-" + std::string(info->test_suite_name()) + "-" + info->name();
-        for (char& c : name)
-            if (c == '/')
-                c = '_';  // parameterised test names
-        path_ = std::filesystem::temp_directory_path() / name;
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchDirectory() { std::filesystem::remove_all(path_); }
-
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    std::vector<std::string> Entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_))
-            names.push_back(entry.path().filename());
-        return names;
-    }
-
-  private:
-    std::filesystem::path path_;
-};
-
-inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
 
 // The counted-line records of a page, each without its length word.
 inline std::vector<std::vector<std::uint8_t>> LineRecords(const std::string& path, int page) {

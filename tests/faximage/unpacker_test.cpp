@@ -12,7 +12,7 @@ namespace {
 using testing::DecodePage;
 using testing::PatternRaster;
 using testing::ReadBytes;
-using testing::ScratchDirectory;
+using testing::TempDirectory;
 using testing::ThrownCode;
 using testing::WriteBytes;
 
@@ -58,7 +58,7 @@ TEST(Unpacker, WhitespaceCompression) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.from << "/" << c.to << " trailing " << c.trailing);
-        ScratchDirectory dir;
+        TempDirectory dir;
         const std::string path = dir.File("gaps.apf");
         WriteFax(path, TextWithGaps(c.gaps, c.trailing), true);
         CvFaxUnpacker unpacker;
@@ -95,7 +95,7 @@ TEST(Unpacker, BitmapIsAsWideAsTheContentRoundedTo16Pixels) {
     };
     for (const Case c : {Case{1713, false, 1728}, Case{100, false, 112}, Case{0, false, 16},
                          Case{2047, true, 2048}}) {
-        ScratchDirectory dir;
+        TempDirectory dir;
         const std::string path = dir.File("width.apf");
         Raster picture(c.wide ? 2048 : 1728, 3);
         picture.SetPixel(c.rightmostBlack, 1, true);
@@ -128,7 +128,7 @@ TEST(Unpacker, AutoScaleCorrectsOnlyStandardPages) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << static_cast<int>(c.mode) << " fine " << c.fine);
-        ScratchDirectory dir;
+        TempDirectory dir;
         const std::string path = dir.File("aspect.apf");
         WriteFax(path, picture, c.fine);
         CvFaxUnpacker unpacker;
@@ -152,7 +152,7 @@ TEST(Unpacker, AutoScaleCorrectsOnlyStandardPages) {
 // Inverted lines (1 = white) are the negative, except that half width
 // then keeps a pixel pair black only when both pixels are black.
 TEST(Unpacker, InvertedBitmapsAreTheNegative) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const std::string path = dir.File("invert.apf");
     Raster picture(1728, 2);
     picture.SetPixel(0, 0, true);
@@ -180,7 +180,7 @@ TEST(Unpacker, InvertedBitmapsAreTheNegative) {
 }
 
 TEST(Unpacker, WidePageAfterStandardPageUsesWideLines) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const std::string standard = dir.File("standard.apf"), wide = dir.File("wide.apf");
     WriteFax(standard, PatternRaster(1728, 2), true);
     Raster widePicture(2048, 2);
@@ -199,7 +199,7 @@ TEST(Unpacker, WidePageAfterStandardPageUsesWideLines) {
 }
 
 TEST(Unpacker, ScalingKeepsThinStrokesWhenShrinking) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const std::string path = dir.File("scale.apf");
     Raster picture(1728, 9);
     picture.FillRect(0, 5, 1728, 1, true);  // a one-line rule on an odd row
@@ -229,7 +229,7 @@ TEST(Unpacker, ScalingKeepsThinStrokesWhenShrinking) {
 }
 
 TEST(Unpacker, AbortFromStatusKeepsTheLinesDecodedSoFar) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const std::string path = dir.File("long.apf");
     WriteFax(path, PatternRaster(1728, 200), true);
     CvFaxUnpacker unpacker;
@@ -247,7 +247,7 @@ TEST(Unpacker, AbortFromStatusKeepsTheLinesDecodedSoFar) {
 }
 
 TEST(Unpacker, PageWithoutLinesGivesAnEmptyBitmap) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const std::string path = dir.File("empty.apf");
     std::vector<std::uint8_t> bytes(64, 0);
     std::copy(kApfSignature.begin(), kApfSignature.end(), bytes.begin());
@@ -265,7 +265,7 @@ TEST(Unpacker, PageWithoutLinesGivesAnEmptyBitmap) {
 }
 
 TEST(Unpacker, StreamPagesDecodeLikeCountedPages) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const std::string counted = dir.File("counted.apf"), stream = dir.File("stream.apf");
     WriteFax(counted, PatternRaster(1728, 30), true);
     // The same lines as one continuous stream.
@@ -286,7 +286,7 @@ TEST(Unpacker, StreamPagesDecodeLikeCountedPages) {
 }
 
 TEST(Unpacker, MissingAndForeignFilesRaiseTheirErrors) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const std::string foreign = dir.File("foreign.apf");
     WriteBytes(foreign, std::vector<std::uint8_t>(200, 'x'));
     const std::string fax = dir.File("fax.apf");
@@ -306,7 +306,7 @@ TEST(Unpacker, MissingAndForeignFilesRaiseTheirErrors) {
 // described codes, never reads past its buffers, never delivers a line
 // wider than the page.
 TEST(Unpacker, DamagedFilesFailCleanly) {
-    ScratchDirectory dir;
+    TempDirectory dir;
     const std::string good = dir.File("good.apf");
     {
         const Raster first = PatternRaster(1728, 40, 3), second = PatternRaster(1728, 40, 4);
