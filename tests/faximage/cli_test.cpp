@@ -1,6 +1,7 @@
 // End to end through the corvane-fax program: picture in, fax file, page
 // picture out, and a round trip through TIFF Class F.
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -176,6 +177,55 @@ TEST(Cli, TiffRoundTripKeepsPagesAndResolutions) {
         EXPECT_EQ(ReadPbm(dir.File("after.pbm")), ReadPbm(dir.File("before.pbm")))
             << "page " << page;
     }
+}
+
+// What other fax software looks for in a Class F file, read back by libtiff.
+TEST(Cli, ExportWritesClassFTags) {
+    TempDirectory dir;
+    WritePbm(dir.File("a.pbm"), PatternRaster(800, 5, 1));
+    WritePbm(dir.File("b.pbm"), PatternRaster(800, 8, 2));
+    ASSERT_EQ(RunCli("convert " + dir.File("a.pbm") + " " + dir.File("a.apf")).exitCode, 0);
+    ASSERT_EQ(RunCli("convert " + dir.File("b.pbm") + " " + dir.File("b.apf") + " --fine --wide")
+                  .exitCode,
+              0);
+    JoinApfFiles(dir.File("a.apf"), dir.File("b.apf"));
+    ASSERT_EQ(RunCli("export " + dir.File("a.apf") + " " + dir.File("a.tif")).exitCode, 0);
+
+    TIFF* tiff = TIFFOpen(dir.File("a.tif").c_str(), "r");
+    ASSERT_NE(tiff, nullptr);
+    struct Expected {
+        std::uint32_t width, length;
+        float yResolution;
+    };
+    for (const Expected expected : {Expected{1728, 5, 98.0F}, Expected{2048, 8, 196.0F}}) {
+        std::uint32_t width = 0, length = 0, group3 = 0;
+        std::uint16_t compression = 0, fillOrder = 0, photometric = 0, unit = 0, bits = 0;
+        float xResolution = 0, yResolution = 0;
+        TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+        TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &length);
+        TIFFGetField(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+        TIFFGetField(tiff, TIFFTAG_COMPRESSION, &compression);
+        TIFFGetField(tiff, TIFFTAG_GROUP3OPTIONS, &group3);
+        TIFFGetField(tiff, TIFFTAG_FILLORDER, &fillOrder);
+        TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+        TIFFGetField(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+        TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &xResolution);
+        TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &yResolution);
+        EXPECT_EQ(width, expected.width);
+        EXPECT_EQ(length, expected.length);
+        EXPECT_EQ(bits, 1);
+        EXPECT_EQ(compression, COMPRESSION_CCITTFAX3);
+        EXPECT_EQ(group3 & GROUP3OPT_2DENCODING, 0u);  // one-dimensional
+        EXPECT_NE(group3 & GROUP3OPT_FILLBITS, 0u);    // byte-aligned EOLs
+        EXPECT_EQ(fillOrder, FILLORDER_LSB2MSB);
+        EXPECT_EQ(photometric, PHOTOMETRIC_MINISWHITE);
+        EXPECT_EQ(unit, RESUNIT_INCH);
+        EXPECT_FLOAT_EQ(xResolution, 204.0F);
+        EXPECT_FLOAT_EQ(yResolution, expected.yResolution);
+        TIFFReadDirectory(tiff);
+    }
+    EXPECT_EQ(TIFFNumberOfDirectories(tiff), 2);
+    TIFFClose(tiff);
 }
 
 // A minimal uncompressed bilevel TIFF (1 = black), 196 dpi down.
