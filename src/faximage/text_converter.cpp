@@ -65,6 +65,8 @@ void RenderTextRow(const TextConverter& state, std::string_view text, int row,
         return;
     std::size_t bit = 0;
     for (const char character : text) {
+        if (character == '\0')
+            return;  // the text ends at its terminator, as in a C string
         const auto glyph = static_cast<std::uint8_t>(character);
         const std::uint8_t* source =
             state.glyphs.data() + glyph * font.bytesPerGlyph + (row - 1) * font.bytesPerRow;

@@ -45,9 +45,9 @@ void FreeTextConverter(std::unique_ptr<TextConverter>& state);
 int LoadFaxFont(TextConverter& state, const std::string& fontFileName, int bytesPerGlyph,
                 bool doubleRows);
 
-// ORs glyph row `row` (from 1) of every character into raster, character k
-// at pixels k * width onward. Rows outside the font draw nothing; pixels
-// beyond the raster are not drawn.
+// ORs glyph row `row` (from 1) of every character before the first NUL
+// into raster, character k at pixels k * width onward. Rows outside the
+// font draw nothing; pixels beyond the raster are not drawn.
 void RenderTextRow(const TextConverter& state, std::string_view text, int row,
                    std::span<std::uint8_t> raster);
 

@@ -63,7 +63,8 @@ TEST(TextConverter, CharactersSitSideBySide) {
     const auto state = LoadedConverter(48, false);
     for (int row = 1; row <= 16; ++row) {
         std::vector<std::uint8_t> raster(16, 0);
-        RenderTextRow(*state, "AB", row, raster);
+        // Drawing ends at a NUL, as with the C strings of the callers.
+        RenderTextRow(*state, std::string_view("AB\0C", 4), row, raster);
         for (int x = 0; x < 60; ++x) {
             const bool expected = x < 20   ? GlyphPixel(true, 'A', row - 1, x)
                                   : x < 40 ? GlyphPixel(true, 'B', row - 1, x - 20)
