@@ -19,10 +19,16 @@ namespace {
 // Bounds the work per input; the chain itself may claim 65535 pages.
 constexpr int kMaxPages = 4;
 
+// The unpacker reads files, so each input goes through one scratch file,
+// removed when the fuzzer exits.
+struct ScratchFile {
+    std::string path = "/tmp/corvane-fuzz-apfunpack-" + std::to_string(getpid()) + ".apf";
+    ~ScratchFile() { std::remove(path.c_str()); }
+};
+
 const std::string& InputPath() {
-    static const std::string path =
-        "/tmp/corvane-fuzz-apfunpack-" + std::to_string(getpid()) + ".apf";
-    return path;
+    static const ScratchFile file;
+    return file.path;
 }
 
 }  // namespace
