@@ -160,6 +160,12 @@ struct Table::State {
         return buffer.data() + layout->Offset(static_cast<std::size_t>(index));
     }
 
+    // Moving away from a row being edited posts it first, as data-aware
+    // grids expect; nothing typed is lost by navigation.
+    void PostPending(Table& table) {
+        if (editState != EditState::Browse) table.Post();
+    }
+
     void RequireOpen() const {
         if (fd < 0) throw TableError("the table is not open");
     }
@@ -272,6 +278,17 @@ struct Table::State {
         if (!tags.empty()) indexDirty = true;
     }
 
+    void Reload() {
+        const std::vector<char> before = records;
+        Load();
+        if (records != before) {
+            BuildTags({});
+            indexDirty = !tags.empty();
+        }
+        if (current > count) ClearCurrent();
+        position.reset();
+    }
+
     // Record first, then the header count: a kill between the two leaves a
     // valid table without the new row, never a count pointing past the data.
     void AppendRecord() {
@@ -382,16 +399,19 @@ std::uint32_t Table::RecNo() const { return state_->current == 0 ? state_->count
 bool Table::HasCurrentRow() const { return state_->current != 0; }
 
 void Table::First() {
+    state_->PostPending(*this);
     if (!state_->MoveTo(0, true)) state_->ClearCurrent();
 }
 
 void Table::Last() {
     State& s = *state_;
+    state_->PostPending(*this);
     if (s.SequenceSize() == 0 || !s.MoveTo(s.SequenceSize() - 1, false)) s.ClearCurrent();
 }
 
 bool Table::Next() {
     State& s = *state_;
+    state_->PostPending(*this);
     const auto at = s.CurrentPosition();
     if (!at) return false;
     if (s.MoveTo(*at + 1, true)) return true;
@@ -401,6 +421,7 @@ bool Table::Next() {
 
 bool Table::Prior() {
     State& s = *state_;
+    state_->PostPending(*this);
     const auto at = s.CurrentPosition();
     if (!at) {
         if (s.current != 0) return false;
@@ -412,6 +433,7 @@ bool Table::Prior() {
 
 void Table::Go(std::uint32_t record) {
     State& s = *state_;
+    state_->PostPending(*this);
     s.RequireOpen();
     if (record == 0 || record > s.count) throw TableError("record " + std::to_string(record) + " does not exist");
     if (!s.Visible(record)) throw TableError("record " + std::to_string(record) + " is hidden");
@@ -421,6 +443,7 @@ void Table::Go(std::uint32_t record) {
 
 void Table::SetQuery(const std::string& expression) {
     State& s = *state_;
+    state_->PostPending(*this);
     if (s.layout && !expression.empty()) {
         Expression parsed = Expression::Parse(expression, *s.layout);
         if (parsed.Type() != ValueType::Logical) throw ExpressionError("query \"" + expression + "\" is not logical");
@@ -513,7 +536,7 @@ void Table::Post() {
         std::optional<AppendLock> lock;
         if (s.mode == OpenMode::Shared) {
             lock.emplace(s.fd, s.path);
-            Refresh();  // another handle may have appended
+            s.Reload();  // another handle may have appended
         }
         s.AppendRecord();
     } else {
@@ -573,6 +596,7 @@ int Table::TagArea(const std::string& tagName) const {
 
 void Table::SetOrder(int orderNumber) {
     State& s = *state_;
+    state_->PostPending(*this);
     if (orderNumber < 0 || orderNumber > static_cast<int>(s.tags.size()))
         throw TableError("no index order " + std::to_string(orderNumber));
     s.order = orderNumber;
@@ -594,7 +618,7 @@ void Table::Pack() {
     State& s = *state_;
     s.RequireWritable();
     if (s.mode != OpenMode::Exclusive) throw TableError("packing \"" + s.path + "\" needs exclusive use");
-    s.editState = EditState::Browse;
+    s.PostPending(*this);
     std::vector<char> kept;
     kept.reserve(s.records.size());
     std::uint32_t keptCount = 0;
@@ -628,16 +652,9 @@ void Table::Pack() {
 void Table::SetGaugeHook(ProgressHook hook) { state_->gauge = std::move(hook); }
 
 void Table::Refresh() {
-    State& s = *state_;
-    s.RequireOpen();
-    const std::vector<char> before = s.records;
-    s.Load();
-    if (s.records != before) {
-        s.BuildTags({});
-        s.indexDirty = !s.tags.empty();
-    }
-    if (s.current > s.count) s.ClearCurrent();
-    s.position.reset();
+    state_->PostPending(*this);
+    state_->RequireOpen();
+    state_->Reload();
 }
 
 void Table::Flush() {

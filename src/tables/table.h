@@ -48,7 +48,7 @@ public:
     // Throws TableError when the file is missing, in use or not a valid table.
     // A query set before is applied again.
     void Open(const std::string& path, OpenMode mode = OpenMode::Exclusive);
-    void Close();
+    void Close();  // a pending edit or append is dropped
     bool IsOpen() const;
     const std::string& Path() const;
     const std::vector<Field>& Fields() const;
@@ -59,7 +59,8 @@ public:
     std::uint32_t RecNo() const;
     bool HasCurrentRow() const;
 
-    // Navigation over visible rows in the selected order.
+    // Navigation over visible rows in the selected order. Navigating, like
+    // changing the order or the query, posts a pending edit or append first.
     void First();
     void Last();
     bool Next();   // false (and no current row) past the last row

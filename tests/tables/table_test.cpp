@@ -144,6 +144,21 @@ TEST_F(TableTest, CancelDropsTheEditAndAppendNeedsPost) {
     EXPECT_THROW(table_.SetText("NOSUCH", "x"), TableError);
 }
 
+TEST_F(TableTest, NavigatingAwayPostsAPendingEdit) {
+    AppendPerson(table_, "Alice", 30);
+    table_.Append();
+    table_.SetText("NAME", "Bob");
+    table_.First();
+    EXPECT_EQ(table_.RecCount(), 2u);
+    table_.Edit();
+    table_.SetText("NAME", "Ann");
+    table_.Next();
+    EXPECT_EQ(table_.Text("NAME"), "Bob");
+    table_.Close();
+    table_.Open(path_);
+    EXPECT_EQ(Column(table_, "NAME"), (std::vector<std::string>{"Ann", "Bob"}));
+}
+
 TEST_F(TableTest, PackRemovesDeletedRowsForGoodAndReportsProgress) {
     AddPeople();
     table_.IndexTag(kByName);
