@@ -27,7 +27,9 @@ void ConvertRun(const std::vector<ConversionPage>& pages, std::size_t first, std
 
 }  // namespace
 
-void ConvertPicturePages(const std::vector<ConversionPage>& pages, const std::string& outPath) {
+void ConvertPicturePages(const std::vector<ConversionPage>& pages, const std::string& outName) {
+    // The converter adds ".APF" to a name without extension; joining needs that name.
+    const std::string outPath = ApfOutputPath("", outName);
     const std::string partPath = outPath + ".part";
     try {
         std::size_t first = 0;

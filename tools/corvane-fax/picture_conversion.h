@@ -26,7 +26,8 @@ struct ConversionPage {
 };
 
 // Consecutive pages with equal settings are converted together; the runs
-// are joined in order. Throws FaxError; a failure leaves no output file.
-void ConvertPicturePages(const std::vector<ConversionPage>& pages, const std::string& outPath);
+// are joined in order. outName gets ".APF" when it has no extension.
+// Throws FaxError; a failure leaves no output file.
+void ConvertPicturePages(const std::vector<ConversionPage>& pages, const std::string& outName);
 
 }  // namespace corvane::cli
