@@ -10,7 +10,7 @@ namespace corvane::faximage {
 
 // A picture as handed to the converter: any depth, rows top to bottom.
 // Only 1 bit per pixel with 1 = black is accepted for conversion; the
-// description exists so that other depths can be refused, not converted.
+// depth is carried so that other pictures are refused, not misread.
 struct PictureView {
     int width = 0;   // pixels
     int height = 0;  // rows
