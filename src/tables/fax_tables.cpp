@@ -116,8 +116,9 @@ void FaxTableCloseAndOpen(Table& table, const std::string& archiveFilter) {
     const std::uint32_t record = table.RecNo();
     const int order = table.IndexOrd();
     const std::string path = table.Path();
+    const OpenMode mode = table.Mode();
     table.Close();
-    table.Open(path, OpenMode::Exclusive);
+    table.Open(path, mode);
     try {
         table.SetOrder(order);
     } catch (const TableError&) {

@@ -234,7 +234,12 @@ struct Table::State {
         BuildTags({});
         indexState = {IndexState::Rebuilt, reason};
         indexDirty = true;
-        if (mode != OpenMode::ReadOnly) WriteIndex();
+        try {
+            WriteIndex();
+        } catch (const TableError&) {
+            // Not writable now: the table still opens, and the index is
+            // written on close or rebuilt again next time.
+        }
     }
 
     // Why stored orders cannot be used for the table as loaded; empty if they can.
@@ -377,6 +382,7 @@ void Table::Close() {
 }
 
 bool Table::IsOpen() const { return state_->fd >= 0; }
+OpenMode Table::Mode() const { return state_->mode; }
 const std::string& Table::Path() const { return state_->path; }
 
 const std::vector<Field>& Table::Fields() const {

@@ -50,6 +50,7 @@ public:
     void Open(const std::string& path, OpenMode mode = OpenMode::Exclusive);
     void Close();  // a pending edit or append is dropped
     bool IsOpen() const;
+    OpenMode Mode() const;
     const std::string& Path() const;
     const std::vector<Field>& Fields() const;
     const IndexState& OpenedIndexState() const;

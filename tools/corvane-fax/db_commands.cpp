@@ -89,7 +89,11 @@ int Dump(const Arguments& args) {
     table.Open(args[1], OpenMode::ReadOnly);
     if (!order.empty()) {
         const int number = table.TagArea(order);
-        if (number == 0) return Fail("no tag " + order + " in " + Table::IndexPathFor(args[1]));
+        if (number == 0) {
+            const IndexState& index = table.OpenedIndexState();
+            const std::string why = index.status == IndexState::Damaged ? " (" + index.reason + ")" : "";
+            return Fail("no tag " + order + " in " + Table::IndexPathFor(args[1]) + why);
+        }
         table.SetOrder(number);
     }
     table.SetDeletedHidden(!all);
