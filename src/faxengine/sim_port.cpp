@@ -4,11 +4,6 @@
 
 namespace corvane::engine {
 
-namespace {
-constexpr std::uint8_t kXon = 17;
-constexpr std::uint8_t kXoff = 19;
-}  // namespace
-
 SimComPort::SimComPort(Scheduler& scheduler, FarEndpoint& farEnd, PortSettings settings)
     : ComPortBase(scheduler, scheduler),
       scheduler_(scheduler),
@@ -71,7 +66,7 @@ int SimComPort::PutBlock(std::span<const std::uint8_t> block) {
 }
 
 void SimComPort::StartTransmitter() {
-    if (transmitting_ || out_.empty() || pausedByXoff_ ||
+    if (transmitting_ || out_.empty() || swFlow_.OutputPaused() ||
         (settings_.hwFlowRequireCTS && !cts_)) {
         return;
     }
@@ -119,8 +114,7 @@ void SimComPort::StartReceiver() {
 }
 
 void SimComPort::Arrive(std::uint8_t byte) {
-    if (swTransmit_ && (byte == kXoff || byte == kXon)) {
-        pausedByXoff_ = byte == kXoff;
+    if (swFlow_.TakeReceived(byte)) {
         StartTransmitter();
         return;
     }
@@ -138,14 +132,8 @@ void SimComPort::Arrive(std::uint8_t byte) {
 // Tells the far end to stop or go on as the input fills and drains.
 void SimComPort::CheckInputMarks() {
     const std::size_t used = in_.size();
-    if (swReceive_) {
-        if (!xoffSent_ && used >= swFull_) {
-            xoffSent_ = true;
-            SendFlowByte(kXoff);
-        } else if (xoffSent_ && used <= swResume_) {
-            xoffSent_ = false;
-            SendFlowByte(kXon);
-        }
+    if (const std::optional<std::uint8_t> flow = swFlow_.InputChanged(used)) {
+        SendFlowByte(*flow);
     }
     if (settings_.hwFlowUseRTS) {
         const bool wasHeld = rtsHeld_;
@@ -227,20 +215,14 @@ int SimComPort::ChangeBaud(std::uint32_t baud) {
 
 void SimComPort::SWFlowEnable(std::size_t bufferFull, std::size_t bufferResume,
                               FlowDirection direction) {
-    swTransmit_ = direction != FlowDirection::Receive;
-    swReceive_ = direction != FlowDirection::Transmit;
-    swFull_ = bufferFull;
-    swResume_ = bufferResume;
+    swFlow_.Enable(bufferFull, bufferResume, direction);
     CheckInputMarks();
 }
 
 void SimComPort::SWFlowDisable() {
-    swTransmit_ = swReceive_ = false;
-    if (pausedByXoff_) {
-        pausedByXoff_ = false;
+    if (swFlow_.Disable()) {
         StartTransmitter();
     }
-    xoffSent_ = false;
 }
 
 void SimComPort::ArmTimer(int handle, unsigned generation, std::uint32_t milliseconds) {

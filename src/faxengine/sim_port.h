@@ -12,6 +12,7 @@
 
 #include "faxengine/com_port_base.h"
 #include "faxengine/scheduler.h"
+#include "faxengine/software_flow.h"
 
 namespace corvane::engine {
 
@@ -108,12 +109,7 @@ private:
     bool rtsHeld_ = false;  // hardware flow control holds the far end off
     bool dcd_ = false;
     bool cts_ = true;
-    bool swTransmit_ = false;
-    bool swReceive_ = false;
-    std::size_t swFull_ = 0;
-    std::size_t swResume_ = 0;
-    bool pausedByXoff_ = false;
-    bool xoffSent_ = false;
+    SoftwareFlow swFlow_;
     std::size_t overruns_ = 0;
 };
 
