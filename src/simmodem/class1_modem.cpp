@@ -94,6 +94,7 @@ SimModem::Reply Class1Modem::TransmitFrames() {
     frame_.clear();
     frameTooLong_ = false;
     dleSeen_ = false;
+    dataEnded_ = false;
     if (!transmitter().CarrierOn()) {
         transmitter().StartCarrier(kV21);
     }

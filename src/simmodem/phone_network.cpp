@@ -39,6 +39,7 @@ void Call::HangUp(const LineParty& who) {
         return;
     }
     ended_ = true;
+    endedBy_ = &who;
     LineParty* other = Other(who);
     if (other != nullptr) {
         scheduler_.After(0, [other] { other->CallEnded(); });
@@ -99,7 +100,7 @@ void Call::Send(const LineParty& from, LineSignal signal) {
                 carrierCut_ = true;
                 LineSignal lost{LineSignal::Kind::CarrierOff, signal.modulation, {}};
                 scheduler_.After(0, [to, signal, lost, self = shared_from_this()] {
-                    if (!self->ended_) {
+                    if (self->StillListening(to)) {
                         if (!signal.bytes.empty()) {
                             to->Receive(signal);
                         }
@@ -117,7 +118,7 @@ void Call::Send(const LineParty& from, LineSignal signal) {
             break;
     }
     scheduler_.After(0, [to, signal = std::move(signal), self = shared_from_this()] {
-        if (!self->ended_) {
+        if (self->StillListening(to)) {
             to->Receive(signal);
         }
     });

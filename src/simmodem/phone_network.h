@@ -74,6 +74,8 @@ private:
     friend class PhoneNetwork;
 
     LineParty* Other(const LineParty& me) const;
+    // What was sent before a hang-up still reaches the side that stays.
+    bool StillListening(const LineParty* party) const { return !ended_ || endedBy_ != party; }
     bool LoseFrame();
     void Damage(std::vector<std::uint8_t>& bytes);
     bool ChanceOf(double probability);
@@ -85,6 +87,7 @@ private:
     std::mt19937 random_;
     bool answered_ = false;
     bool ended_ = false;
+    const LineParty* endedBy_ = nullptr;
     int frames_ = 0;
     std::size_t dataBytes_ = 0;
     bool carrierCut_ = false;  // the current high-speed carrier was dropped

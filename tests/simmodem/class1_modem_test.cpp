@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "line_bytes.h"
 #include "modem_terminal.h"
 #include "simmodem/hdlc.h"
 
@@ -11,21 +12,8 @@ namespace {
 using engine::Milliseconds;
 using engine::Scheduler;
 using engine::Seconds;
-using testing::ModemTerminal;
+using namespace testing;
 
-const std::string kOk = "\r\nOK\r\n";
-const std::string kConnect = "\r\nCONNECT\r\n";
-const std::string kNoCarrier = "\r\nNO CARRIER\r\n";
-const std::string kDleEtx = "\x10\x03";
-
-std::string Shield(const std::string& bytes) {
-    std::string out;
-    for (char c : bytes) {
-        out += c;
-        if (c == '\x10') out += c;
-    }
-    return out;
-}
 
 std::string WithCheck(const std::string& frame) {
     std::vector<std::uint8_t> bytes(frame.begin(), frame.end());
