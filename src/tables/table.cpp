@@ -115,6 +115,22 @@ struct Table::State {
         return false;
     }
 
+    // Back to a closed table; the query text, the deleted switch and the
+    // gauge stay for the next open.
+    void Reset() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        editState = EditState::Browse;
+        tags.clear();
+        queryExpression.reset();
+        layout.reset();
+        records.clear();
+        count = 0;
+        order = 0;
+        indexDirty = false;
+        ClearCurrent();
+    }
+
     void ClearCurrent() {
         current = 0;
         position.reset();
@@ -347,10 +363,7 @@ void Table::Open(const std::string& path, OpenMode mode) {
         s.LoadIndex();
         if (!s.query.empty()) s.queryExpression = Expression::Parse(s.query, *s.layout);
     } catch (...) {
-        ::close(s.fd);
-        s.fd = -1;
-        s.layout.reset();
-        s.tags.clear();
+        s.Reset();
         throw;
     }
     First();
@@ -368,16 +381,7 @@ void Table::Close() {
             failure = error;
         }
     }
-    ::close(s.fd);
-    s.fd = -1;
-    s.tags.clear();
-    s.queryExpression.reset();
-    s.layout.reset();
-    s.records.clear();
-    s.count = 0;
-    s.order = 0;
-    s.indexDirty = false;
-    s.ClearCurrent();
+    s.Reset();
     if (failure) throw *failure;
 }
 
