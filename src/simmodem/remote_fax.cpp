@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "simmodem/hdlc.h"
+#include "simmodem/t30_reader.h"
 
 namespace corvane::simmodem {
 
@@ -12,30 +13,13 @@ namespace {
 
 std::string Bps(const Modulation& modulation) { return std::to_string(modulation.bitsPerSecond); }
 
-// 1.5 s of zeros at the carrier's rate.
-std::size_t TrainingCheckBytes(const Modulation& modulation) {
-    return static_cast<std::size_t>(modulation.bitsPerSecond) * 3 / 16;
-}
-
-std::size_t MinLineBytes(const SessionChoice& session) {
-    return static_cast<std::size_t>(session.scanMs) *
-           static_cast<std::size_t>(session.modulation.bitsPerSecond) / 8000;
-}
-
-bool ShortCommand(std::uint8_t command) {
-    switch (command) {
-        case kCFR: case kFTT: case kMCF: case kRTN: case kRTP:
-        case kMPS: case kEOP: case kEOM: case kDCN: case kCRP:
-            return true;
-        default:
-            return false;
-    }
-}
-
 }  // namespace
 
 RemoteFax::RemoteFax(PhoneNetwork& network, RemoteFaxConfig config)
-    : network_(network), config_(std::move(config)), transmitter_(network.scheduler(), *this) {}
+    : network_(network),
+      config_(std::move(config)),
+      transmitter_(network.scheduler(), *this),
+      reader_(true, [this](const std::string& text) { Violation(text); }) {}
 
 RemoteFax::~RemoteFax() {
     if (call_) {
@@ -145,6 +129,7 @@ void RemoteFax::Ringing(const std::shared_ptr<Call>& call, int ring) {
 
 void RemoteFax::Dial(const std::string& number) {
     calling_ = true;
+    reader_.SetTheyReceivedDis(false);
     call_ = network_.Dial(*this, number);
     transmitter_.SetCall(call_);
     Note("dialled " + number);
@@ -223,8 +208,7 @@ void RemoteFax::Receive(const LineSignal& signal) {
     switch (signal.kind) {
         case LineSignal::Kind::CarrierOn:
             if (signal.modulation.family == Family::V21) {
-                message_.clear();
-                messageFinal_ = false;
+                reader_.CarrierOn();
             } else if (signal.modulation.family != Family::Data) {
                 HighSpeedStarted(signal.modulation);
             }
@@ -248,113 +232,49 @@ void RemoteFax::Receive(const LineSignal& signal) {
 }
 
 void RemoteFax::FrameArrived(const std::vector<std::uint8_t>& bytes) {
-    if (!FrameCheckGood(bytes)) {
-        Note("rx frame with a bad FCS");  // line damage: dropped as a receiver does
-        return;
+    if (const Frame* frame = reader_.FrameArrived(bytes)) {
+        Note("rx " + FcfName(frame->fcf));
+    } else if (!FrameCheckGood(bytes)) {
+        Note("rx frame with a bad FCS");
     }
-    const auto frame = SplitFrame(std::span(bytes).first(bytes.size() - 2));
-    if (!frame) {
-        Violation("a frame without address, control and FCF");
-        return;
-    }
-    if (!CheckFrame(*frame)) {
-        return;
-    }
-    Note("rx " + FcfName(frame->fcf));
-    message_.push_back(*frame);
-    messageFinal_ = frame->Final();
-}
-
-bool RemoteFax::CheckFrame(const Frame& frame) {
-    const std::string name = FcfName(frame.fcf);
-    if (frame.address != kAddress) {
-        Violation(name + " with address " + std::to_string(frame.address));
-        return false;
-    }
-    if (frame.control != kControlMore && frame.control != kControlFinal) {
-        Violation(name + " with control " + std::to_string(frame.control));
-        return false;
-    }
-    const bool expectedX = !calling_;
-    if (((frame.fcf & kXBit) != 0) != expectedX) {
-        Violation(name + (expectedX ? " without" : " with") + " the X bit");
-    }
-    const std::uint8_t command = frame.Command();
-    const std::size_t length = frame.info.size();
-    if (command == kDIS || command == kDCS) {
-        const std::size_t expected = ExpectedFifLength(frame.info);
-        if (expected == 0 || expected != length) {
-            Violation(name + " information field of " + std::to_string(length) + " octets, its extension bits ask for " +
-                      std::to_string(expected));
-            return false;
-        }
-    } else if (command == kCSI || command == kTSI) {
-        if (length != kIdLength) {
-            Violation(name + " information field of " + std::to_string(length) + " octets, not 20");
-            return false;
-        }
-    } else if (ShortCommand(command)) {
-        if (length != 0) {
-            Violation(name + " with an information field of " + std::to_string(length) + " octets");
-            return false;
-        }
-    } else if (command != kNSF) {
-        Violation("unknown frame " + name);
-        return false;
-    }
-    const bool mustBeFinal = command != kCSI && command != kTSI && command != kNSF;
-    if (frame.Final() != mustBeFinal) {
-        Violation(name + (mustBeFinal ? " not marked final" : " marked final"));
-    }
-    return true;
 }
 
 void RemoteFax::MessageEnded() {
-    if (message_.empty()) {
-        return;  // a carrier whose frames were lost or damaged
-    }
-    std::vector<Frame> frames = std::move(message_);
-    message_.clear();
-    if (!messageFinal_) {
-        Violation("a frame sequence ended without a final frame");
+    auto message = reader_.CarrierOff();
+    if (!message) {
         return;
     }
     // Acted on at once (the training check may follow within 75 ms); our
     // own answers wait for the turnaround.
-    {
-        for (const Frame& frame : frames) {
-            if (frame.Command() == kCSI || frame.Command() == kTSI) {
-                std::string problem;
-                remoteId_ = DecodeId(frame.info, problem);
-                if (!problem.empty()) Violation(FcfName(frame.fcf) + " " + problem);
-            }
-        }
-        const Frame& last = frames.back();
-        const std::uint8_t command = last.Command();
-        if (command == kDCN) {
-            if (state_ == State::AwaitDcn) {
-                Finish(true);
-            } else {
-                Finish(false, "DCN from the other station before the end");
-            }
-            HangUpNow();
-            return;
-        }
-        repeats_ = 0;
-        if (calling_) {
-            if (state_ == State::AwaitDis && command == kDIS) {
-                OnDis(last);
-            } else if (state_ == State::AwaitTrainingAnswer) {
-                OnTrainingAnswer(command);
-            } else if (state_ == State::AwaitPageAnswer) {
-                OnPageAnswer(command);
-            } else {
-                Violation("unexpected " + FcfName(last.fcf));
-            }
-            return;
-        }
-        OnCommand(last);
+    const std::vector<Frame> frames = std::move(*message);
+    if (auto id = IdentityIn(frames, [this](const std::string& text) { Violation(text); })) {
+        remoteId_ = *id;
     }
+    const Frame& last = frames.back();
+    const std::uint8_t command = last.Command();
+    if (command == kDCN) {
+        if (state_ == State::AwaitDcn) {
+            Finish(true);
+        } else {
+            Finish(false, "DCN from the other station before the end");
+        }
+        HangUpNow();
+        return;
+    }
+    repeats_ = 0;
+    if (calling_) {
+        if (state_ == State::AwaitDis && command == kDIS) {
+            OnDis(last);
+        } else if (state_ == State::AwaitTrainingAnswer) {
+            OnTrainingAnswer(command);
+        } else if (state_ == State::AwaitPageAnswer) {
+            OnPageAnswer(command);
+        } else {
+            Violation("unexpected " + FcfName(last.fcf));
+        }
+        return;
+    }
+    OnCommand(last);
 }
 
 void RemoteFax::HighSpeedStarted(const Modulation& modulation) {
@@ -444,18 +364,11 @@ void RemoteFax::OnCommand(const Frame& frame) {
 void RemoteFax::TrainingChecked() {
     bool pass = session_.has_value() && carrierMatches_;
     if (pass) {
-        const std::size_t expected = TrainingCheckBytes(session_->modulation);
-        const std::size_t got = received_.size();
-        Note("rx TCF " + std::to_string(got) + " bytes");
-        if (got * 10 < expected * 9 || got * 10 > expected * 11) {
-            Violation("TCF of " + std::to_string(got) + " bytes at " + Bps(session_->modulation) +
-                      " bit/s; 1.5 s is " + std::to_string(expected));
-            pass = false;
-        }
-        const auto nonZero = std::count_if(received_.begin(), received_.end(), [](std::uint8_t b) { return b != 0; });
-        if (static_cast<std::size_t>(nonZero) * 100 > got) {
-            Note("TCF damaged");
-            pass = false;
+        Note("rx TCF " + std::to_string(received_.size()) + " bytes");
+        std::string problem;
+        pass = TrainingCheckPasses(received_, session_->modulation, problem);
+        if (!problem.empty()) {
+            Violation(problem);
         }
         if (config_.faults.failTrainingAt.count(session_->modulation.bitsPerSecond) > 0) {
             pass = false;

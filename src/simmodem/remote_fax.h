@@ -15,6 +15,7 @@
 #include "simmodem/line_transmitter.h"
 #include "simmodem/page_scan.h"
 #include "simmodem/t30_codec.h"
+#include "simmodem/t30_reader.h"
 
 namespace corvane::simmodem {
 
@@ -116,7 +117,6 @@ private:
     std::uint8_t OurFcf(std::uint8_t command) const;
 
     void FrameArrived(const std::vector<std::uint8_t>& bytes);
-    bool CheckFrame(const t30::Frame& frame);
     void MessageEnded();
     void HighSpeedStarted(const Modulation& modulation);
     void HighSpeedEnded();
@@ -144,9 +144,7 @@ private:
     unsigned timerGeneration_ = 0;
     int repeats_ = 0;
 
-    // Frames of the message being received; acted on when its carrier ends.
-    std::vector<t30::Frame> message_;
-    bool messageFinal_ = false;
+    t30::MessageReader reader_;
 
     // High-speed reception.
     bool receivingHighSpeed_ = false;

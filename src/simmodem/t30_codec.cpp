@@ -235,6 +235,28 @@ std::string DecodeId(std::span<const std::uint8_t> fif, std::string& problem) {
     return id;
 }
 
+std::size_t TrainingCheckBytes(const Modulation& modulation) {
+    return static_cast<std::size_t>(modulation.bitsPerSecond) * 3 / 16;
+}
+
+bool TrainingCheckPasses(std::span<const std::uint8_t> received, const Modulation& modulation,
+                         std::string& problem) {
+    const std::size_t expected = TrainingCheckBytes(modulation);
+    const std::size_t got = received.size();
+    if (got * 10 < expected * 9 || got * 10 > expected * 11) {
+        problem = "TCF of " + std::to_string(got) + " bytes at " + std::to_string(modulation.bitsPerSecond) +
+                  " bit/s; 1.5 s is " + std::to_string(expected);
+        return false;
+    }
+    const auto damaged = std::count_if(received.begin(), received.end(), [](std::uint8_t b) { return b != 0; });
+    return static_cast<std::size_t>(damaged) * 100 <= got;
+}
+
+std::size_t MinLineBytes(const SessionChoice& session) {
+    return static_cast<std::size_t>(session.scanMs) *
+           static_cast<std::size_t>(session.modulation.bitsPerSecond) / 8000;
+}
+
 namespace {
 
 // V.17 first, as the fastest, then V.29 and V.27 ter.

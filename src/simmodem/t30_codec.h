@@ -85,6 +85,15 @@ std::vector<std::uint8_t> EncodeId(const std::string& id);
 // The identity as the station set it; problem names a character T.30 does not allow.
 std::string DecodeId(std::span<const std::uint8_t> fif, std::string& problem);
 
+// 1.5 s of zeros at the carrier's rate.
+std::size_t TrainingCheckBytes(const Modulation& modulation);
+// Judges a received training check: length 1.5 s +-10 % (else problem is
+// set: the sender's fault) and at most 1 % damaged bytes (line noise).
+bool TrainingCheckPasses(std::span<const std::uint8_t> received, const Modulation& modulation,
+                         std::string& problem);
+// Bytes a coded line must take at the session's rate and scan time.
+std::size_t MinLineBytes(const SessionChoice& session);
+
 // The fastest V.27 ter / V.29 / V.17 modulation both sides offer, at most maxBps.
 std::optional<Modulation> BestModulation(const ModemSupport& local, const ModemSupport& remote, int maxBps);
 // The next lower modulation both sides offer, after a failed training.
