@@ -107,6 +107,8 @@ void SessionDriver::FinishSession() {
     running_ = false;
     ReleaseTriggers();
     session_.data.classesKnown = false;
+    // Every start initialises the modem again.
+    session_.modem.control.modemReady = false;
     platform().Post([this, alive = std::weak_ptr<bool>(alive_),
                      code = session_.data.faxErrorCode] {
         if (!alive.expired()) {

@@ -126,6 +126,7 @@ TEST(SessionDriverTest, StartRunsTheMachineToItsFirstReply) {
 
 TEST(SessionDriverTest, AbortInAWaitingStateFinishesOnce) {
     DriverRig rig;
+    rig.session.modem.control.modemReady = true;
     rig.StartAndIdle();
     rig.machine.RequestAbort();
     EXPECT_EQ(rig.session.data.faxProgress, 42);
@@ -136,6 +137,7 @@ TEST(SessionDriverTest, AbortInAWaitingStateFinishesOnce) {
     rig.scheduler.RunFor(Seconds(5));
     EXPECT_EQ(rig.owner.finishes, std::vector<std::int32_t>{-6005});
     EXPECT_FALSE(rig.port.FaxRunning());
+    EXPECT_FALSE(rig.session.modem.control.modemReady);
     // Everything is released: the port takes a new event procedure and
     // a later abort reaches nothing.
     EXPECT_EQ(rig.port.RegisterEventProc([](std::uint32_t, int, std::uint32_t) {}), 0);

@@ -19,6 +19,9 @@ TEST(T30FramesTest, StationIDTravelsReversedBehindBlanks) {
     EXPECT_EQ(AsText(IDFrame(kFcfTSI, "123456789012345678901234")).substr(3, 20),
               "09876543210987654321")
         << "only the first 20 characters are sent";
+    EXPECT_EQ(AsText(IDFrame(kFcfTSI, "A\x10")).substr(3),
+              std::string(18, ' ') + "\x10\x10" + "A\x10\x03")
+        << "a DLE inside the identifier is doubled so it cannot end the frame";
 }
 
 TEST(T30FramesTest, ShortFramesAreFinal) {
