@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <random>
 
 #include "table_test_support.h"
 #include "tables/table.h"
@@ -142,6 +143,37 @@ TEST_F(TableTest, CancelDropsTheEditAndAppendNeedsPost) {
     table_.Edit();
     EXPECT_THROW(table_.SetText("AGE", "x"), TableError);    // wrong type
     EXPECT_THROW(table_.SetText("NOSUCH", "x"), TableError);
+}
+
+TEST_F(TableTest, TagsKeptUpToDateByEditsEqualFreshlyBuiltOnes) {
+    table_.IndexTag(kByName);
+    table_.IndexTag(kByAgeDown);
+    table_.IndexTag({"ACTIVE", "ACTIVE", "AGE > 20", false});
+    std::mt19937 random(7);
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int step = 0; step < 400; ++step) {
+        table_.SetOrder(pick(4));
+        const int action = table_.RecCount() == 0 ? 0 : pick(3);
+        if (action == 0) {
+            AppendPerson(table_, std::string(1, static_cast<char>('a' + pick(26))), pick(60), pick(2) == 0);
+            continue;
+        }
+        table_.First();
+        for (int skip = pick(10); skip > 0 && table_.Next();) --skip;
+        if (!table_.HasCurrentRow()) continue;
+        if (action == 1) {
+            table_.Edit();
+            table_.SetNumber("AGE", pick(60));
+            table_.SetText("NAME", std::string(1, static_cast<char>('A' + pick(26))));
+            table_.Post();
+        } else {
+            table_.Delete();
+        }
+    }
+    table_.Close();
+    table_.Open(path_);
+    EXPECT_EQ(table_.OpenedIndexState().status, IndexState::Matching) << table_.OpenedIndexState().reason;
+    EXPECT_EQ(table_.CheckIndexFile(), "");
 }
 
 TEST_F(TableTest, NavigatingAwayPostsAPendingEdit) {
