@@ -151,6 +151,7 @@ void DevicePort::Release() {
     in_.clear();
     out_.clear();
     swFlow_.Reset();
+    hungUp_ = false;
 }
 
 int DevicePort::PutChar(std::uint8_t byte) { return PutBlock({&byte, 1}); }
@@ -230,11 +231,18 @@ void DevicePort::Pump() {
 void DevicePort::ReadDevice() {
     bool arrived = false;
     std::array<std::uint8_t, kChunk> chunk{};
-    while (fd_ >= 0 && in_.size() < settings_.inSize) {
+    while (fd_ >= 0 && !hungUp_ && in_.size() < settings_.inSize) {
         const std::size_t room = std::min(chunk.size(), settings_.inSize - in_.size());
         const ssize_t count = ::read(fd_, chunk.data(), room);
+        if (count < 0 && (errno == EAGAIN || errno == EINTR)) {
+            break;
+        }
         if (count <= 0) {
-            break;  // nothing waiting, or the other side of a pty went away
+            // The device is gone (a pty whose other side closed reads EIO
+            // for ever); stop listening instead of spinning on it.
+            hungUp_ = true;
+            Log().Note(clock().MilliSeconds(), "device hung up");
+            break;
         }
         for (ssize_t i = 0; i < count; ++i) {
             arrived = Accept(chunk[static_cast<std::size_t>(i)]) || arrived;
@@ -258,7 +266,7 @@ bool DevicePort::Accept(std::uint8_t byte) {
 void DevicePort::WriteDevice() {
     bool wrote = false;
     std::array<std::uint8_t, kChunk> chunk{};
-    while (fd_ >= 0 && !out_.empty() && !swFlow_.OutputPaused()) {
+    while (fd_ >= 0 && !hungUp_ && !out_.empty() && !swFlow_.OutputPaused()) {
         const std::size_t size = std::min(chunk.size(), out_.size());
         std::copy_n(out_.begin(), size, chunk.begin());
         const ssize_t count = ::write(fd_, chunk.data(), size);
@@ -290,10 +298,10 @@ void DevicePort::WriteFlowByte(std::uint8_t byte) {
 
 void DevicePort::UpdateNotifiers() {
     if (readNotifier_ != nullptr) {
-        readNotifier_->setEnabled(in_.size() < settings_.inSize);
+        readNotifier_->setEnabled(!hungUp_ && in_.size() < settings_.inSize);
     }
     if (writeNotifier_ != nullptr) {
-        writeNotifier_->setEnabled(!out_.empty() && !swFlow_.OutputPaused());
+        writeNotifier_->setEnabled(!hungUp_ && !out_.empty() && !swFlow_.OutputPaused());
     }
 }
 

@@ -32,6 +32,8 @@ public:
     const std::string& Device() const { return device_; }
     // False for a pseudo-terminal.
     bool HasModemLines() const { return hasLines_; }
+    // The device went away under the open port (the far side of a pty closed).
+    bool HungUp() const { return hungUp_; }
 
     const engine::PortSettings& Settings() const override { return settings_; }
     bool IsOpen() const override { return fd_ >= 0; }
@@ -82,6 +84,7 @@ private:
     std::deque<std::uint8_t> out_;
     engine::SoftwareFlow swFlow_;
     bool inPump_ = false;
+    bool hungUp_ = false;
     // Owns the notifiers and timers; they go with it.
     std::unique_ptr<QObject> context_;
     QSocketNotifier* readNotifier_ = nullptr;

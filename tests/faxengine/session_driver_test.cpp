@@ -146,6 +146,33 @@ TEST(SessionDriverTest, AbortInAWaitingStateFinishesOnce) {
     EXPECT_EQ(rig.owner.finishes.size(), 1u);
 }
 
+TEST(SessionDriverTest, AbortFromInsideAnOwnerMessageWaitsForTheStep) {
+    // The owner's status handler asks to abort, as a Cancel button
+    // clicked while the status display updates would.
+    class AbortingOwner : public RecordingOwner {
+    public:
+        TestMachine* machine = nullptr;
+        std::optional<std::uint32_t> Deliver(OwnerMessage message, std::uint32_t wParam,
+                                             const OwnerReply& reply) override {
+            RecordingOwner::Deliver(message, wParam, reply);
+            if (message == OwnerMessage::Status && wParam == kStatusNeither) {
+                machine->RequestAbort();
+                EXPECT_EQ(machine->state(), TestState::Idle) << "not run inside the message";
+            }
+            return 0;
+        }
+    };
+    DriverRig rig;
+    AbortingOwner owner;
+    TestMachine machine{rig.session, owner};
+    owner.machine = &machine;
+    machine.StartSession();
+    rig.scheduler.RunUntil([&] { return !owner.finishes.empty(); }, Seconds(5));
+    EXPECT_EQ(owner.finishes, std::vector<std::int32_t>{-6005});
+    EXPECT_EQ(owner.Count(OwnerMessage::Status, kStatusLast), 1);
+    EXPECT_EQ(rig.session.data.faxProgress, 42);
+}
+
 TEST(SessionDriverTest, StatusTimerReportsOnceWithoutChangingState) {
     DriverRig rig;
     rig.StartAndIdle();

@@ -129,6 +129,21 @@ TEST(DevicePortTest, EventsArriveThroughTheEventLoop) {
     EXPECT_TRUE(drainSeen);
 }
 
+TEST(DevicePortTest, FarSideGoingAwayStopsTheReads) {
+    PtyModem modem;
+    QtPlatform platform;
+    DevicePort port(platform, platform, modem.SlavePath());
+    ASSERT_EQ(port.Open(), 0);
+    modem.Hangup();
+    EXPECT_FALSE(port.CharReady());
+    EXPECT_TRUE(port.HungUp());
+    EXPECT_EQ(port.PutString("AT\r"), 0) << "output is still taken, and dropped at close";
+    platform.PollMessages();
+    port.Close();
+    DevicePort reopened(platform, platform, modem.SlavePath());
+    EXPECT_NE(reopened.Open(), 0) << "the pty is gone";
+}
+
 TEST(DevicePortTest, ModemConversationOverAPseudoTerminal) {
     PtyModem modem;
     modem.echo = true;

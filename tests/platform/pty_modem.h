@@ -49,6 +49,12 @@ public:
     }
 
     const std::string& SlavePath() const { return slave_; }
+    // The far side goes away, as when the simulated modem program exits.
+    void Hangup() {
+        notifier_.reset();
+        ::close(master_);
+        master_ = -1;
+    }
     void Answer(const std::string& command, const std::string& reply) { replies_[command] = reply; }
     bool echo = false;
     std::vector<std::string> commands;
