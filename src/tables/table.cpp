@@ -28,6 +28,16 @@ Table::~Table() {
 void Table::Create(const std::string& path, const std::vector<Field>& fields) {
     std::vector<std::uint8_t> bytes = SerializeDbfHeader(fields, 0);
     bytes.push_back(static_cast<std::uint8_t>(kEndOfFile));
+    // A table someone has open is not replaced under them; the lock is held
+    // until the new file has taken the name.
+    struct Descriptor {
+        int fd;
+        ~Descriptor() {
+            if (fd >= 0) ::close(fd);
+        }
+    } existing{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (existing.fd >= 0 && ::flock(existing.fd, LOCK_EX | LOCK_NB) != 0)
+        throw TableError("table \"" + path + "\" is in use");
     WriteFileAtomically(path, bytes);
     ::unlink(IndexPathFor(path).c_str());
 }

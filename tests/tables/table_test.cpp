@@ -214,6 +214,7 @@ TEST_F(TableTest, PackRemovesDeletedRowsForGoodAndReportsProgress) {
 TEST_F(TableTest, ExclusiveAndSharedOpeningUseRealLocks) {
     Table other;
     EXPECT_THROW(other.Open(path_, OpenMode::Shared), TableError);  // table_ holds it exclusively
+    EXPECT_THROW(Table::Create(path_, testing::PeopleFields()), TableError);
     table_.Close();
     table_.Open(path_, OpenMode::Shared);
     other.Open(path_, OpenMode::Shared);
