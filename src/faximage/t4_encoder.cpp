@@ -10,18 +10,29 @@
 namespace corvane::faximage {
 namespace {
 
-// ORs codes into the encoder buffer from its byte and bit position on.
-// Bytes that would fall past the buffer are dropped: no line codes that long.
+// Merges codes into the encoder buffer from its byte and bit position on.
+// The bytes ahead of the position are zero (EncodeLine clears what the
+// previous line used), so whole bytes are stored. Bytes that would fall past
+// the buffer are dropped: no line codes that long.
 class StreamWriter {
 public:
     explicit StreamWriter(T4Encoder& state)
-        : state_(state), bytePos_(std::clamp(state.bytePos, 0, kEncoderBufferSize)), count_(state.bitPos & 7) {}
+        : state_(state), bytePos_(std::clamp(state.bytePos, 0, kEncoderBufferSize)), count_(state.bitPos & 7) {
+        if (bytePos_ < kEncoderBufferSize) bits_ = state.buffer[bytePos_] & ((1u << count_) - 1);
+    }
 
     void Put(std::uint32_t value, int length) {
         bits_ |= std::uint64_t{value} << count_;
         count_ += length;
         if (count_ >= 32) {
-            for (int i = 0; i < 4; ++i) PutByte(static_cast<std::uint8_t>(bits_ >> (8 * i)));
+            if (bytePos_ + 4 <= kEncoderBufferSize) {
+                std::uint8_t* out = state_.buffer.data() + bytePos_;
+                out[0] = static_cast<std::uint8_t>(bits_);
+                out[1] = static_cast<std::uint8_t>(bits_ >> 8);
+                out[2] = static_cast<std::uint8_t>(bits_ >> 16);
+                out[3] = static_cast<std::uint8_t>(bits_ >> 24);
+            }
+            bytePos_ += 4;
             bits_ >>= 32;
             count_ -= 32;
         }
@@ -46,19 +57,13 @@ public:
     }
 
     ~StreamWriter() {
-        const int fullBytes = count_ / 8;
         for (int i = 0; i < (count_ + 7) / 8; ++i)
-            if (bytePos_ + i < kEncoderBufferSize) state_.buffer[bytePos_ + i] |= static_cast<std::uint8_t>(bits_ >> (8 * i));
-        state_.bytePos = std::min(bytePos_ + fullBytes, kEncoderBufferSize);
+            if (bytePos_ + i < kEncoderBufferSize) state_.buffer[bytePos_ + i] = static_cast<std::uint8_t>(bits_ >> (8 * i));
+        state_.bytePos = std::min(bytePos_ + count_ / 8, kEncoderBufferSize);
         state_.bitPos = count_ % 8;
     }
 
 private:
-    void PutByte(std::uint8_t byte) {
-        if (bytePos_ < kEncoderBufferSize) state_.buffer[bytePos_] |= byte;
-        ++bytePos_;
-    }
-
     T4Encoder& state_;
     int bytePos_;
     int count_;
@@ -68,9 +73,9 @@ private:
 constexpr int kMaxRasterBytes = kWideLineWidth / 8;
 
 std::uint64_t LoadBigEndian64(const std::uint8_t* bytes) {
-    std::uint64_t word = 0;
-    for (int i = 0; i < 8; ++i) word = word << 8 | bytes[i];
-    return word;
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return std::endian::native == std::endian::little ? __builtin_bswap64(word) : word;
 }
 
 // First pixel at or after pos (and before end) whose colour is not the given one.

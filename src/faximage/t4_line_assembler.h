@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -13,79 +14,104 @@
 
 namespace corvane::faximage {
 
+// The assembler's small state, kept apart from the line buffer so a hot loop
+// can hold a copy in registers (stores into the byte buffer could otherwise
+// alias it) and hand it back when it is done.
+struct T4LineState {
+    int pixel = 0;
+    bool white = true;
+    bool beforeFirstEol = true;
+    int eolCount = 0;
+    int badCodes = 0;
+
+    bool PageEnded() const { return eolCount >= 3; }
+};
+
 class T4LineAssembler {
 public:
     explicit T4LineAssembler(LineHandler handler) : handler_(std::move(handler)) {}
 
     void StartPage() {
-        ClearLine();
-        white_ = true;
-        beforeFirstEol_ = true;
-        eolCount_ = 0;
-        badCodes_ = 0;
+        ClearLine(state_);
+        state_ = T4LineState{};
     }
 
-    bool white() const { return white_; }
-    bool PageEnded() const { return eolCount_ >= 3; }
-    int BadCodes() const { return badCodes_; }
+    T4LineState& state() { return state_; }
+    const T4LineState& state() const { return state_; }
+    bool white() const { return state_.white; }
+    bool PageEnded() const { return state_.PageEnded(); }
+    int BadCodes() const { return state_.badCodes; }
 
     // A run code. Runs before the page's first EOL and runs that would leave
     // the line buffer are ignored; only an applied terminating run switches
     // the colour.
-    void Run(int run) {
-        if (!beforeFirstEol_ && run / 8 + pixel_ / 8 < kDecoderLineBufferSize) {
-            if (!white_) FillBlack(pixel_, pixel_ + run);
-            pixel_ += run;
-            if (run < 64) white_ = !white_;
+    void Run(T4LineState& s, int run) {
+        if (!s.beforeFirstEol && run / 8 + s.pixel / 8 < kDecoderLineBufferSize) {
+            if (!s.white) FillBlack(s.pixel, s.pixel + run);
+            s.pixel += run;
+            if (run < 64) s.white = !s.white;
         }
-        eolCount_ = 0;
+        s.eolCount = 0;
+    }
+
+    // Two admitted terminating runs, this colour then the other; the caller
+    // has checked that both fit and that the page's first EOL has passed.
+    void RunPair(T4LineState& s, int first, int second) {
+        if (s.white) {
+            FillBlack(s.pixel + first, s.pixel + first + second);
+        } else {
+            FillBlack(s.pixel, s.pixel + first);
+        }
+        s.pixel += first + second;
+        s.eolCount = 0;
     }
 
     // Only lines of 1728-1735 or 2048-2055 pixels are whole fax lines.
-    void EndOfLine() {
-        const int bytes = pixel_ / 8;
+    void EndOfLine(T4LineState& s) {
+        const int bytes = s.pixel / 8;
         if ((bytes == kStandardLineWidth / 8 || bytes == kWideLineWidth / 8) && handler_) handler_(line_.data(), bytes);
-        ClearLine();
-        white_ = true;
-        ++eolCount_;
-        beforeFirstEol_ = false;
+        ClearLine(s);
+        s.white = true;
+        ++s.eolCount;
+        s.beforeFirstEol = false;
     }
 
-    void BadCode() { ++badCodes_; }
+    void BadCode(T4LineState& s) { ++s.badCodes; }
+
+    void Run(int run) { Run(state_, run); }
+    void EndOfLine() { EndOfLine(state_); }
+    void BadCode() { BadCode(state_); }
 
 private:
     static constexpr int kLinePixels = kDecoderLineBufferSize * 8;
 
-    void ClearLine() {
-        std::memset(line_.data(), 0, std::min(kDecoderLineBufferSize, (pixel_ + 7) / 8));
-        pixel_ = 0;
+    void ClearLine(T4LineState& s) {
+        std::memset(line_.data(), 0, std::min(kDecoderLineBufferSize, (s.pixel + 7) / 8));
+        s.pixel = 0;
     }
 
     // The admission test above lets the position pass the buffer end by a
-    // few pixels; those pixels are never stored.
+    // few pixels; those pixels are never stored. Bits are set a 64-bit word
+    // at a time; the word may reach into the spare bytes after the line.
     void FillBlack(int from, int to) {
         to = std::min(to, kLinePixels);
-        if (from >= to) return;
-        const int first = from >> 3;
-        const int last = to >> 3;
-        const std::uint8_t head = static_cast<std::uint8_t>(0xFF >> (from & 7));
-        const std::uint8_t tail = static_cast<std::uint8_t>(~(0xFF >> (to & 7)));
-        if (first == last) {
-            line_[first] |= head & tail;
-            return;
+        while (from < to) {
+            const int offset = from & 7;
+            const int count = std::min(to - from, 64 - offset);
+            const std::uint64_t mask = (~std::uint64_t{0} >> (64 - count)) << (64 - offset - count);
+            std::uint8_t* at = line_.data() + (from >> 3);
+            std::uint64_t word;
+            std::memcpy(&word, at, sizeof word);
+            word |= std::endian::native == std::endian::little ? __builtin_bswap64(mask) : mask;
+            std::memcpy(at, &word, sizeof word);
+            from += count;
         }
-        line_[first] |= head;
-        std::memset(line_.data() + first + 1, 0xFF, last - first - 1);
-        if (to & 7) line_[last] |= tail;
     }
 
     LineHandler handler_;
-    std::array<std::uint8_t, kDecoderLineBufferSize> line_{};
-    int pixel_ = 0;
-    bool white_ = true;
-    bool beforeFirstEol_ = true;
-    int eolCount_ = 0;
-    int badCodes_ = 0;
+    static constexpr int kSpareBytes = 8;  // never part of a line
+    std::array<std::uint8_t, kDecoderLineBufferSize + kSpareBytes> line_{};
+    T4LineState state_;
 };
 
 // What both recognisers share: the line assembler and the page loop.
@@ -93,7 +119,7 @@ private:
 template <typename Derived>
 class T4AssemblingDecoder : public T4Decoder {
 public:
-    std::size_t DecodeBlock(const std::uint8_t* data, std::size_t size) final {
+    std::size_t DecodeBlock(const std::uint8_t* data, std::size_t size) override {
         std::size_t used = 0;
         while (used < size && !line_.PageEnded()) static_cast<Derived*>(this)->Derived::DecodeByte(data[used++]);
         return used;

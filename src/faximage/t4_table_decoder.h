@@ -16,9 +16,10 @@ public:
 
     void StartPage() override;
     void DecodeByte(std::uint8_t byte) override;
+    std::size_t DecodeBlock(const std::uint8_t* data, std::size_t size) override;
 
 private:
-    void DecodeBuffered();
+    bool DecodeBuffered(bool stopAtPageEnd);
 
     std::uint64_t bits_ = 0;  // undecoded bits, the oldest in bit 0; above bitCount_ all zero
     int bitCount_ = 0;
