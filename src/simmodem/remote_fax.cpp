@@ -262,6 +262,7 @@ void RemoteFax::MessageEnded() {
         return;
     }
     repeats_ = 0;
+    ++timerGeneration_;  // answered: the wait is over
     if (calling_) {
         if (state_ == State::AwaitDis && command == kDIS) {
             OnDis(last);

@@ -40,6 +40,19 @@ public:
         if (!WaitFor(text, within)) return "<timeout; got: " + received_.substr(from) + ">";
         return received_.substr(from, consumed_ - from);
     }
+    // Without running the scheduler: whether text has arrived (then consumed up to its end).
+    bool Seen(const std::string& text) {
+        Drain();
+        const std::size_t found = received_.find(text, consumed_);
+        if (found == std::string::npos) return false;
+        consumed_ = found + text.size();
+        return true;
+    }
+    // Everything received so far.
+    const std::string& All() {
+        Drain();
+        return received_;
+    }
     std::string Unread() {
         Drain();
         return received_.substr(consumed_);

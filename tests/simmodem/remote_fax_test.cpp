@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fax_pages.h"
+#include "class1_driver.h"
 #include "line_bytes.h"
 #include "modem_terminal.h"
 #include "simmodem/class1_modem.h"
@@ -17,11 +18,6 @@ using engine::Seconds;
 using namespace testing;
 
 
-std::string Id(const std::string& id) { return std::string(20 - id.size(), ' ') + std::string(id.rbegin(), id.rend()); }
-
-// DCS octets 2 and 3 for 9600 bit/s V.29, normal resolution, the given scan-time bits.
-std::string Dcs9600(int scanBits = 0x70) { return Bytes({0xFF, 0x13, 0x83, 0x00, 0x06, scanBits}); }
-
 // A computer driving a class 1 modem by hand against a remote fax machine.
 class ByHand : public ::testing::Test {
 protected:
@@ -30,50 +26,19 @@ protected:
         network.Assign("555", *remote);
     }
 
-    // The frame the modem hands over (without DLE shielding or DLE ETX) and its result.
-    std::string Frame(const std::string& result = kOk) {
-        const std::string frame = computer.Until(kDleEtx);
-        EXPECT_EQ(computer.Until(result), result);
-        return Unshield(frame.substr(0, frame.size() - 2));
-    }
-    std::string ReceiveFrame() {
-        computer.Command("AT+FRH=3");
-        EXPECT_EQ(computer.Until(kConnect), kConnect);
-        return Frame();
-    }
-    void SendFrames(const std::vector<std::string>& frames) {
-        computer.Command("AT+FTH=3");
-        for (const std::string& frame : frames) {
-            ASSERT_EQ(computer.Until(kConnect), kConnect);
-            computer.Type(Shield(frame) + kDleEtx);
-        }
-        ASSERT_EQ(computer.Until(kOk), kOk);
-    }
-    void SendData(int modulation, const std::string& data) {
-        computer.Command("AT+FTM=" + std::to_string(modulation));
-        ASSERT_EQ(computer.Until(kConnect), kConnect);
-        computer.Type(Shield(data) + kDleEtx);
-        ASSERT_EQ(computer.Until(kOk), kOk);
-    }
-    // Dials, reads CSI and DIS, sends TSI, DCS and the training check.
     std::string Train(const std::string& dcs = Dcs9600()) {
-        computer.Command("ATD555");
-        EXPECT_EQ(computer.Until(kConnect), kConnect);
-        EXPECT_EQ(Frame().substr(0, 23), Bytes({0xFF, 0x03, 0x40}) + Id("5550100"));
-        dis = ReceiveFrame();
-        SendFrames({Bytes({0xFF, 0x03, 0x43}) + Id("4321"), dcs});
-        SendData(96, std::string(1800, '\0'));
-        return ReceiveFrame().substr(0, 3);
+        const std::string answer = driver.Train("555", "5550100", dcs);
+        dis = driver.dis;
+        return answer;
     }
-    void SendPage(const std::vector<std::uint8_t>& page, int postPage) {
-        SendData(96, std::string(page.begin(), page.end()));
-        SendFrames({Bytes({0xFF, 0x13, postPage})});
-    }
+    void SendPage(const std::vector<std::uint8_t>& page, int postPage) { driver.SendPage(page, postPage); }
+    std::string ReceiveFrame() { return driver.ReceiveFrame(); }
 
     Scheduler scheduler;
     PhoneNetwork network{scheduler};
     Class1Modem modem{network, {}};
     ModemTerminal computer{scheduler, modem};
+    Class1Driver driver{computer};
     std::unique_ptr<RemoteFax> remote;
     std::string dis;
 
@@ -84,22 +49,12 @@ protected:
     }
 };
 
-const std::string kCFR = Bytes({0xFF, 0x13, 0x84});
-const std::string kFTT = Bytes({0xFF, 0x13, 0x44});
-const std::string kMCF = Bytes({0xFF, 0x13, 0x8C});
-const std::string kRTN = Bytes({0xFF, 0x13, 0x4C});
-const std::string kDCN = Bytes({0xFF, 0x13, 0xFA});
-constexpr int kEOP = 0x2F;
-constexpr int kMPS = 0x4F;
-
 TEST_F(ByHand, OnePageFaxReachesTheRemoteMachine) {
     EXPECT_EQ(Train(), kCFR);
     EXPECT_EQ(dis.substr(0, 6), Bytes({0xFF, 0x13, 0x80, 0x00, 0x6E, 0x71}));
     SendPage(CodedPage(40), kEOP);
     EXPECT_EQ(ReceiveFrame().substr(0, 3), kMCF);
-    SendFrames({Bytes({0xFF, 0x13, 0xFB})});
-    computer.Command("ATH");
-    ASSERT_TRUE(computer.WaitFor(kOk));
+    driver.Disconnect();
     scheduler.RunFor(Seconds(1));
 
     EXPECT_TRUE(remote->Succeeded()) << remote->FailureReason();
