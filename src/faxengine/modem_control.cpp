@@ -78,7 +78,7 @@ int ModemControl::TransmitFrameCommand() { return SendAfterWait("AT+FTH=3", kMod
 void ModemControl::ResetResponse() {
     ClearResponseBuffer();
     lineMatcher_.Reset();
-    frameMatcher_.Reset();
+    unpairedDLE_ = false;
     if (timeoutTrigger_) {
         port_.SetTimerTrigger(*timeoutTrigger_, replyTimeout, true);
     }
@@ -93,7 +93,9 @@ ModemControl::Collected ModemControl::CollectResponse(std::uint8_t byte) {
         textSinceLine_ = true;
     }
     const bool lineEnd = lineMatcher_.Advance(byte);
-    const bool frameEnd = frameMatcher_.Advance(byte);
+    // A shielded DLE followed by the byte 3 is frame data, not its end.
+    const bool frameEnd = unpairedDLE_ && byte == kETX;
+    unpairedDLE_ = byte == kDLE && !unpairedDLE_;
     if (frameEnd) {
         return Collected::Frame;
     }

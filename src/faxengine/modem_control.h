@@ -119,7 +119,8 @@ private:
     std::optional<int> timeoutTrigger_;
     std::string response_;
     PatternMatcher lineMatcher_{"\r\n"};
-    PatternMatcher frameMatcher_{"\x10\x03"};
+    // A DLE not yet paired: DLE DLE is a data DLE, DLE ETX ends a frame.
+    bool unpairedDLE_ = false;
     TickTimer localDeadline_;
     std::string partialLine_;
     // A line end delivers a line only when text came since the last one;

@@ -8,6 +8,11 @@
 
 namespace corvane::engine {
 
+// DLE shields the modem's data streams: DLE DLE stands for a data DLE,
+// DLE ETX ends a frame or page.
+inline constexpr std::uint8_t kDLE = 0x10;
+inline constexpr std::uint8_t kETX = 0x03;
+
 // Removes leading and trailing characters with codes below 33.
 std::string TrimControls(std::string_view text);
 // A report line's value: "+FCSI: 123" gives "123"; without ":" the text

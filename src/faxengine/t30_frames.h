@@ -25,8 +25,6 @@ inline constexpr std::uint8_t kFcfMPS = 0x4F;
 inline constexpr std::uint8_t kFcfEOP = 0x2F;
 inline constexpr std::uint8_t kFcfDCN = 0xFB;
 
-inline constexpr std::uint8_t kDLE = 0x10;
-inline constexpr std::uint8_t kETX = 0x03;
 inline constexpr std::size_t kIDFieldLength = 20;
 
 // Frames as the modem is handed them: address, control, FCF, information

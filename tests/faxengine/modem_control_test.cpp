@@ -41,6 +41,9 @@ TEST_F(ModemControlTest, CollectResponseDeliversLinesAndFrames) {
         {"\r\n\r\n", "", ""},  // empty lines are ignored
         {"OK\r\r\n", "L", "OK"},
         {std::string("\xFF\x03\x20\x10\x03", 5), "F", std::string("\xFF\x03\x20\x10\x03", 5)},
+        // A shielded DLE followed by 3 is data; only the closing pair ends the frame.
+        {std::string("\xFF\x03\x10\x10\x03\x10\x03", 7), "F",
+         std::string("\xFF\x03\x10\x10\x03\x10\x03", 7)},
         // The buffer keeps earlier lines (without their line ends); an
         // empty line does not deliver the earlier text again.
         {"\r\nCONNECT\r\n\r\nOK\r\n", "LL", "CONNECTOK"},
