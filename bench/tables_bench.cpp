@@ -28,7 +28,8 @@ struct ScratchDirectory {
 // Built once: a program directory holding a CVOUT of kRows rows.
 const std::string& SampleDirectory() {
     static const ScratchDirectory directory{[] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "corvane-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "corvane-bench-XXXXXX").string();
         std::string path = std::string(mkdtemp(pattern.data())) + "/";
         Table table;
         OpenOutgoingTable(table, path, "");
@@ -37,7 +38,8 @@ const std::string& SampleDirectory() {
         for (int i = 0; i < kRows; ++i) {
             table.Append();
             table.SetText("SUBJECT", "Subject " + std::to_string(std::rand() % 5000));
-            table.SetDate("DATESENT", {2000 + std::rand() % 25, 1 + std::rand() % 12, 1 + std::rand() % 28});
+            table.SetDate("DATESENT",
+                          {2000 + std::rand() % 25, 1 + std::rand() % 12, 1 + std::rand() % 28});
             table.SetText("TIMESENT", "12:" + std::to_string(10 + std::rand() % 50));
             table.SetText("RECIPIENT", "Recipient " + std::to_string(std::rand() % 3000));
             table.SetText("PHONE", "555-" + std::to_string(i));

@@ -22,10 +22,18 @@ void ReadEverything(Table& table) {
     for (table.First(); table.HasCurrentRow(); table.Next()) {
         for (const Field& field : table.Fields()) {
             switch (field.type) {
-                case FieldType::Character: table.Text(field.name); break;
-                case FieldType::Date: table.DateValue(field.name); break;
-                case FieldType::Logical: table.Logical(field.name); break;
-                case FieldType::Numeric: table.Number(field.name); break;
+                case FieldType::Character:
+                    table.Text(field.name);
+                    break;
+                case FieldType::Date:
+                    table.DateValue(field.name);
+                    break;
+                case FieldType::Logical:
+                    table.Logical(field.name);
+                    break;
+                case FieldType::Numeric:
+                    table.Number(field.name);
+                    break;
             }
         }
     }
@@ -36,7 +44,8 @@ void ReadEverything(Table& table) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& path = ScratchPath();
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return 0;
+    if (file == nullptr)
+        return 0;
     std::fwrite(data, 1, size, file);
     std::fclose(file);
     try {

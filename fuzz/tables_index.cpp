@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string indexPath = Table::IndexPathFor(tablePath);
     std::FILE* file = std::fopen(indexPath.c_str(), "wb");
-    if (file == nullptr) return 0;
+    if (file == nullptr)
+        return 0;
     std::fwrite(data, 1, size, file);
     std::fclose(file);
     Table table;
@@ -57,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t order = 0; order <= tags.size(); ++order) {
         table.SetOrder(static_cast<int>(order));
         for (table.First(); table.HasCurrentRow(); table.Next())
-            if (table.RecNo() > table.RecCount()) __builtin_trap();
+            if (table.RecNo() > table.RecCount())
+                __builtin_trap();
     }
     return 0;
 }

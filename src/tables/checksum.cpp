@@ -26,7 +26,8 @@ std::uint64_t Checksum64(const void* data, std::size_t size, std::uint64_t seed)
         h = Mix(h, word);
     }
     std::uint64_t tail = 0;
-    if (size > at) std::memcpy(&tail, bytes + at, size - at);
+    if (size > at)
+        std::memcpy(&tail, bytes + at, size - at);
     h = Mix(h, tail);
     h ^= h >> 29;
     return h * kMultiplier;

@@ -17,7 +17,9 @@ constexpr std::uint8_t kVersionNoMemo = 0x03;
 std::uint32_t ReadLe32(const std::uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::uint16_t ReadLe16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t ReadLe16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 void WriteLe(std::uint8_t* p, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -39,8 +41,15 @@ Field ParseDescriptor(const std::uint8_t* p) {
     field.name.assign(reinterpret_cast<const char*>(p), nameLength);
     const char type = static_cast<char>(p[11]);
     switch (type) {
-        case 'C': case 'D': case 'L': case 'N': field.type = static_cast<FieldType>(type); break;
-        default: throw TableError("unsupported field type '" + std::string(1, type) + "' in field " + field.name);
+        case 'C':
+        case 'D':
+        case 'L':
+        case 'N':
+            field.type = static_cast<FieldType>(type);
+            break;
+        default:
+            throw TableError("unsupported field type '" + std::string(1, type) + "' in field " +
+                             field.name);
     }
     field.width = p[16];
     field.decimals = p[17];
@@ -50,9 +59,11 @@ Field ParseDescriptor(const std::uint8_t* p) {
 }  // namespace
 
 DbfHeader ParseDbfHeader(std::span<const std::uint8_t> data, std::uint64_t fileSize) {
-    if (data.size() < kPrefixLength + 1) throw TableError("file is too short to be a table");
+    if (data.size() < kPrefixLength + 1)
+        throw TableError("file is too short to be a table");
     const std::uint8_t version = data[0] & 0x07;
-    if (version != 0x03) throw TableError("not a dBASE table (version byte " + std::to_string(data[0]) + ")");
+    if (version != 0x03)
+        throw TableError("not a dBASE table (version byte " + std::to_string(data[0]) + ")");
     DbfHeader header;
     header.recordCount = ReadLe32(&data[4]);
     header.headerLength = ReadLe16(&data[8]);
@@ -61,22 +72,27 @@ DbfHeader ParseDbfHeader(std::span<const std::uint8_t> data, std::uint64_t fileS
         throw TableError("header length does not fit the file");
     std::size_t at = kPrefixLength;
     while (at < header.headerLength && data[at] != kDescriptorEnd) {
-        if (at + kDescriptorLength > header.headerLength) throw TableError("field descriptors overrun the header");
+        if (at + kDescriptorLength > header.headerLength)
+            throw TableError("field descriptors overrun the header");
         header.fields.push_back(ParseDescriptor(&data[at]));
         at += kDescriptorLength;
     }
-    if (at >= header.headerLength) throw TableError("field descriptors have no end mark");
+    if (at >= header.headerLength)
+        throw TableError("field descriptors have no end mark");
     ValidateFields(header.fields);
     int length = 1;
     for (const Field& field : header.fields) length += field.width;
-    if (length != header.recordLength) throw TableError("record length does not match the fields");
+    if (length != header.recordLength)
+        throw TableError("record length does not match the fields");
     const std::uint64_t needed =
         header.headerLength + static_cast<std::uint64_t>(header.recordCount) * header.recordLength;
-    if (fileSize < needed) throw TableError("file is shorter than its record count says (truncated)");
+    if (fileSize < needed)
+        throw TableError("file is shorter than its record count says (truncated)");
     return header;
 }
 
-std::vector<std::uint8_t> SerializeDbfHeader(const std::vector<Field>& fields, std::uint32_t recordCount) {
+std::vector<std::uint8_t> SerializeDbfHeader(const std::vector<Field>& fields,
+                                             std::uint32_t recordCount) {
     ValidateFields(fields);
     const std::size_t headerLength = kPrefixLength + kDescriptorLength * fields.size() + 1;
     std::vector<std::uint8_t> out(headerLength, 0);

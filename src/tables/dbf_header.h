@@ -26,7 +26,8 @@ struct DbfHeader {
 DbfHeader ParseDbfHeader(std::span<const std::uint8_t> data, std::uint64_t fileSize);
 
 // Header bytes for these fields and record count, stamped with today's date.
-std::vector<std::uint8_t> SerializeDbfHeader(const std::vector<Field>& fields, std::uint32_t recordCount);
+std::vector<std::uint8_t> SerializeDbfHeader(const std::vector<Field>& fields,
+                                             std::uint32_t recordCount);
 
 // The eight header bytes that change with each append: date and record count.
 std::vector<std::uint8_t> SerializeUpdateStamp(std::uint32_t recordCount);

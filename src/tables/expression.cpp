@@ -11,7 +11,23 @@
 
 namespace corvane::tables {
 
-enum class NodeKind { Literal, FieldRef, Not, And, Or, Compare, Concat, Add, Subtract, Negate, Dtos, Upper, Lower, Trim, Deleted };
+enum class NodeKind {
+    Literal,
+    FieldRef,
+    Not,
+    And,
+    Or,
+    Compare,
+    Concat,
+    Add,
+    Subtract,
+    Negate,
+    Dtos,
+    Upper,
+    Lower,
+    Trim,
+    Deleted
+};
 enum class CompareOp { Equal, Exact, NotEqual, Less, LessEqual, Greater, GreaterEqual, Contains };
 
 struct Expression::Node {
@@ -30,7 +46,20 @@ using NodePtr = std::unique_ptr<Node>;
 
 constexpr int kMaxDepth = 64;
 
-enum class TokenKind { End, Identifier, String, Number, Logical, Not, And, Or, Operator, LeftParen, RightParen, Comma };
+enum class TokenKind {
+    End,
+    Identifier,
+    String,
+    Number,
+    Logical,
+    Not,
+    And,
+    Or,
+    Operator,
+    LeftParen,
+    RightParen,
+    Comma
+};
 
 struct Token {
     TokenKind kind = TokenKind::End;
@@ -46,28 +75,35 @@ std::string Upper(std::string_view text) {
 
 const char* TypeName(ValueType type) {
     switch (type) {
-        case ValueType::Character: return "character";
-        case ValueType::Date: return "date";
-        case ValueType::Logical: return "logical";
-        case ValueType::Numeric: return "numeric";
+        case ValueType::Character:
+            return "character";
+        case ValueType::Date:
+            return "date";
+        case ValueType::Logical:
+            return "logical";
+        case ValueType::Numeric:
+            return "numeric";
     }
     return "?";
 }
 
 class Parser {
-public:
-    Parser(std::string_view text, const RecordLayout& layout) : text_(text), layout_(layout) { Advance(); }
+  public:
+    Parser(std::string_view text, const RecordLayout& layout) : text_(text), layout_(layout) {
+        Advance();
+    }
 
     NodePtr ParseAll() {
         NodePtr root = ParseOr(0);
-        if (token_.kind != TokenKind::End) Fail("unexpected \"" + token_.text + "\"");
+        if (token_.kind != TokenKind::End)
+            Fail("unexpected \"" + token_.text + "\"");
         return root;
     }
 
-private:
+  private:
     [[noreturn]] void Fail(const std::string& what) const {
-        throw ExpressionError("bad expression \"" + std::string(text_) + "\": " + what + " at position " +
-                              std::to_string(token_.position + 1));
+        throw ExpressionError("bad expression \"" + std::string(text_) + "\": " + what +
+                              " at position " + std::to_string(token_.position + 1));
     }
 
     void Advance() { token_ = NextToken(); }
@@ -76,24 +112,31 @@ private:
         while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_]))) ++at_;
         Token token;
         token.position = at_;
-        if (at_ >= text_.size()) return token;
+        if (at_ >= text_.size())
+            return token;
         const char c = text_[at_];
         if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
             const std::size_t start = at_;
-            while (at_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[at_])) || text_[at_] == '_')) ++at_;
+            while (at_ < text_.size() &&
+                   (std::isalnum(static_cast<unsigned char>(text_[at_])) || text_[at_] == '_'))
+                ++at_;
             token.kind = TokenKind::Identifier;
             token.text = Upper(text_.substr(start, at_ - start));
             return token;
         }
         if (std::isdigit(static_cast<unsigned char>(c)) ||
-            (c == '.' && at_ + 1 < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_ + 1])))) {
+            (c == '.' && at_ + 1 < text_.size() &&
+             std::isdigit(static_cast<unsigned char>(text_[at_ + 1])))) {
             const std::size_t start = at_;
-            while (at_ < text_.size() && (std::isdigit(static_cast<unsigned char>(text_[at_])) || text_[at_] == '.')) ++at_;
+            while (at_ < text_.size() &&
+                   (std::isdigit(static_cast<unsigned char>(text_[at_])) || text_[at_] == '.'))
+                ++at_;
             token.kind = TokenKind::Number;
             token.text = std::string(text_.substr(start, at_ - start));
             return token;
         }
-        if (c == '.') return DotWord(token);
+        if (c == '.')
+            return DotWord(token);
         if (c == '"' || c == '\'' || c == '[') {
             const char close = c == '[' ? ']' : c;
             const std::size_t end = text_.find(close, at_ + 1);
@@ -118,11 +161,25 @@ private:
         ++at_;
         token.text = std::string(1, c);
         switch (c) {
-            case '(': token.kind = TokenKind::LeftParen; return token;
-            case ')': token.kind = TokenKind::RightParen; return token;
-            case ',': token.kind = TokenKind::Comma; return token;
-            case '!': token.kind = TokenKind::Not; return token;
-            case '=': case '<': case '>': case '#': case '$': case '+': case '-':
+            case '(':
+                token.kind = TokenKind::LeftParen;
+                return token;
+            case ')':
+                token.kind = TokenKind::RightParen;
+                return token;
+            case ',':
+                token.kind = TokenKind::Comma;
+                return token;
+            case '!':
+                token.kind = TokenKind::Not;
+                return token;
+            case '=':
+            case '<':
+            case '>':
+            case '#':
+            case '$':
+            case '+':
+            case '-':
                 token.kind = TokenKind::Operator;
                 return token;
         }
@@ -133,10 +190,14 @@ private:
     // .NOT. .AND. .OR. .T. .F. .Y. .N.
     Token DotWord(Token& token) {
         const std::size_t end = text_.find('.', at_ + 1);
-        const std::string word = end == std::string_view::npos ? "" : Upper(text_.substr(at_ + 1, end - at_ - 1));
-        if (word == "NOT") token.kind = TokenKind::Not;
-        else if (word == "AND") token.kind = TokenKind::And;
-        else if (word == "OR") token.kind = TokenKind::Or;
+        const std::string word =
+            end == std::string_view::npos ? "" : Upper(text_.substr(at_ + 1, end - at_ - 1));
+        if (word == "NOT")
+            token.kind = TokenKind::Not;
+        else if (word == "AND")
+            token.kind = TokenKind::And;
+        else if (word == "OR")
+            token.kind = TokenKind::Or;
         else if (word == "T" || word == "Y" || word == "F" || word == "N") {
             token.kind = TokenKind::Logical;
             token.text = (word == "T" || word == "Y") ? "T" : "F";
@@ -144,7 +205,8 @@ private:
             token_.position = at_;
             Fail("unknown operator starting with \".\"");
         }
-        if (token.text.empty()) token.text = "." + word + ".";
+        if (token.text.empty())
+            token.text = "." + word + ".";
         at_ = end + 1;
         return token;
     }
@@ -158,11 +220,13 @@ private:
 
     void Expect(const NodePtr& node, ValueType type, const char* what) const {
         if (node->type != type)
-            Fail(std::string(what) + " needs a " + TypeName(type) + " value, not " + TypeName(node->type));
+            Fail(std::string(what) + " needs a " + TypeName(type) + " value, not " +
+                 TypeName(node->type));
     }
 
     void Enter(int depth) const {
-        if (depth > kMaxDepth) Fail("expression is nested too deeply");
+        if (depth > kMaxDepth)
+            Fail("expression is nested too deeply");
     }
 
     NodePtr Binary(NodeKind kind, ValueType type, NodePtr left, NodePtr right) {
@@ -182,7 +246,8 @@ private:
     }
 
     // operand { operator operand }, both sides logical.
-    NodePtr ParseLogicalChain(TokenKind op, NodeKind kind, const char* name, NodePtr (Parser::*operand)(int), int depth) {
+    NodePtr ParseLogicalChain(TokenKind op, NodeKind kind, const char* name,
+                              NodePtr (Parser::*operand)(int), int depth) {
         NodePtr left = (this->*operand)(depth + 1);
         while (token_.kind == op) {
             Advance();
@@ -210,19 +275,27 @@ private:
     NodePtr ParseComparison(int depth) {
         NodePtr left = ParseAdditive(depth + 1);
         static const std::pair<std::string_view, CompareOp> kOps[] = {
-            {"=", CompareOp::Equal},       {"==", CompareOp::Exact},     {"<>", CompareOp::NotEqual},
-            {"#", CompareOp::NotEqual},    {"!=", CompareOp::NotEqual},  {"<", CompareOp::Less},
-            {"<=", CompareOp::LessEqual},  {">", CompareOp::Greater},    {">=", CompareOp::GreaterEqual},
-            {"$", CompareOp::Contains}};
-        if (token_.kind != TokenKind::Operator) return left;
-        const auto found = std::find_if(std::begin(kOps), std::end(kOps), [&](const auto& entry) { return entry.first == token_.text; });
-        if (found == std::end(kOps)) return left;
+            {"=", CompareOp::Equal},         {"==", CompareOp::Exact},
+            {"<>", CompareOp::NotEqual},     {"#", CompareOp::NotEqual},
+            {"!=", CompareOp::NotEqual},     {"<", CompareOp::Less},
+            {"<=", CompareOp::LessEqual},    {">", CompareOp::Greater},
+            {">=", CompareOp::GreaterEqual}, {"$", CompareOp::Contains}};
+        if (token_.kind != TokenKind::Operator)
+            return left;
+        const auto found = std::find_if(std::begin(kOps), std::end(kOps), [&](const auto& entry) {
+            return entry.first == token_.text;
+        });
+        if (found == std::end(kOps))
+            return left;
         Advance();
         NodePtr right = ParseAdditive(depth + 1);
         if (left->type != right->type)
-            Fail(std::string("cannot compare ") + TypeName(left->type) + " with " + TypeName(right->type));
-        if (found->second == CompareOp::Contains) Expect(left, ValueType::Character, "$");
-        NodePtr node = Binary(NodeKind::Compare, ValueType::Logical, std::move(left), std::move(right));
+            Fail(std::string("cannot compare ") + TypeName(left->type) + " with " +
+                 TypeName(right->type));
+        if (found->second == CompareOp::Contains)
+            Expect(left, ValueType::Character, "$");
+        NodePtr node =
+            Binary(NodeKind::Compare, ValueType::Logical, std::move(left), std::move(right));
         node->op = found->second;
         return node;
     }
@@ -235,11 +308,13 @@ private:
             NodePtr right = ParseUnary(depth + 1);
             if (left->type == ValueType::Character && plus) {
                 Expect(right, ValueType::Character, "+");
-                left = Binary(NodeKind::Concat, ValueType::Character, std::move(left), std::move(right));
+                left = Binary(NodeKind::Concat, ValueType::Character, std::move(left),
+                              std::move(right));
             } else {
                 Expect(left, ValueType::Numeric, plus ? "+" : "-");
                 Expect(right, ValueType::Numeric, plus ? "+" : "-");
-                left = Binary(plus ? NodeKind::Add : NodeKind::Subtract, ValueType::Numeric, std::move(left), std::move(right));
+                left = Binary(plus ? NodeKind::Add : NodeKind::Subtract, ValueType::Numeric,
+                              std::move(left), std::move(right));
             }
         }
         return left;
@@ -269,7 +344,8 @@ private:
             }
             case TokenKind::Number: {
                 double value = 0;
-                auto result = std::from_chars(token.text.data(), token.text.data() + token.text.size(), value);
+                auto result = std::from_chars(token.text.data(),
+                                              token.text.data() + token.text.size(), value);
                 if (result.ec != std::errc() || result.ptr != token.text.data() + token.text.size())
                     Fail("bad number \"" + token.text + "\"");
                 Advance();
@@ -286,28 +362,36 @@ private:
             case TokenKind::LeftParen: {
                 Advance();
                 NodePtr inner = ParseOr(depth + 1);
-                if (token_.kind != TokenKind::RightParen) Fail("missing \")\"");
+                if (token_.kind != TokenKind::RightParen)
+                    Fail("missing \")\"");
                 Advance();
                 return inner;
             }
             case TokenKind::Identifier: {
                 Advance();
-                if (token_.kind == TokenKind::LeftParen) return ParseCall(token.text, depth);
+                if (token_.kind == TokenKind::LeftParen)
+                    return ParseCall(token.text, depth);
                 const int field = layout_.Find(token.text);
                 if (field < 0) {
                     token_.position = token.position;
                     Fail("unknown field " + token.text);
                 }
-                static constexpr ValueType kTypes[] = {ValueType::Character, ValueType::Date, ValueType::Logical, ValueType::Numeric};
-                static constexpr FieldType kFieldTypes[] = {FieldType::Character, FieldType::Date, FieldType::Logical, FieldType::Numeric};
+                static constexpr ValueType kTypes[] = {ValueType::Character, ValueType::Date,
+                                                       ValueType::Logical, ValueType::Numeric};
+                static constexpr FieldType kFieldTypes[] = {FieldType::Character, FieldType::Date,
+                                                            FieldType::Logical, FieldType::Numeric};
                 const FieldType fieldType = layout_.Fields()[static_cast<std::size_t>(field)].type;
-                const auto index = std::find(std::begin(kFieldTypes), std::end(kFieldTypes), fieldType) - std::begin(kFieldTypes);
+                const auto index =
+                    std::find(std::begin(kFieldTypes), std::end(kFieldTypes), fieldType) -
+                    std::begin(kFieldTypes);
                 NodePtr node = Make(NodeKind::FieldRef, kTypes[index]);
                 node->field = field;
                 return node;
             }
-            case TokenKind::End: Fail("unexpected end of expression");
-            default: Fail("unexpected \"" + token.text + "\"");
+            case TokenKind::End:
+                Fail("unexpected end of expression");
+            default:
+                Fail("unexpected \"" + token.text + "\"");
         }
     }
 
@@ -326,13 +410,16 @@ private:
             {"TRIM", NodeKind::Trim, 1, ValueType::Character, ValueType::Character},
             {"DELETED", NodeKind::Deleted, 0, ValueType::Logical, ValueType::Logical},
         };
-        const auto function = std::find_if(std::begin(kFunctions), std::end(kFunctions), [&](const Function& f) { return f.name == name; });
-        if (function == std::end(kFunctions)) Fail("unknown function " + name + "()");
+        const auto function = std::find_if(std::begin(kFunctions), std::end(kFunctions),
+                                           [&](const Function& f) { return f.name == name; });
+        if (function == std::end(kFunctions))
+            Fail("unknown function " + name + "()");
         Advance();  // past "("
         NodePtr node = Make(function->kind, function->result);
         while (token_.kind != TokenKind::RightParen) {
             if (!node->children.empty()) {
-                if (token_.kind != TokenKind::Comma) Fail("missing \")\" after the arguments of " + name);
+                if (token_.kind != TokenKind::Comma)
+                    Fail("missing \")\" after the arguments of " + name);
                 Advance();
             }
             node->children.push_back(ParseOr(depth + 1));
@@ -340,7 +427,8 @@ private:
         Advance();
         if (static_cast<int>(node->children.size()) != function->arguments)
             Fail(name + "() takes " + std::to_string(function->arguments) + " argument(s)");
-        for (const NodePtr& argument : node->children) Expect(argument, function->argument, function->name.data());
+        for (const NodePtr& argument : node->children)
+            Expect(argument, function->argument, function->name.data());
         return node;
     }
 
@@ -364,8 +452,10 @@ std::string ChangeCase(std::string text, bool upper) {
             c = static_cast<unsigned char>(upper ? std::toupper(c) : std::tolower(c));
         } else if (c == 0xC3 && i + 1 < text.size()) {
             unsigned char& next = reinterpret_cast<unsigned char&>(text[++i]);
-            if (upper && next >= 0xA0 && next <= 0xBE && next != 0xB7) next -= 0x20;
-            else if (!upper && next >= 0x80 && next <= 0x9E && next != 0x97) next += 0x20;
+            if (upper && next >= 0xA0 && next <= 0xBE && next != 0xB7)
+                next -= 0x20;
+            else if (!upper && next >= 0x80 && next <= 0x9E && next != 0x97)
+                next += 0x20;
         }
     }
     return text;
@@ -373,8 +463,10 @@ std::string ChangeCase(std::string text, bool upper) {
 
 int CompareValues(const Value& left, const Value& right) {
     switch (left.type) {
-        case ValueType::Numeric: return left.number < right.number ? -1 : (left.number > right.number ? 1 : 0);
-        case ValueType::Logical: return static_cast<int>(left.logical) - static_cast<int>(right.logical);
+        case ValueType::Numeric:
+            return left.number < right.number ? -1 : (left.number > right.number ? 1 : 0);
+        case ValueType::Logical:
+            return static_cast<int>(left.logical) - static_cast<int>(right.logical);
         default: {
             const int order = TrimRight(left.text).compare(TrimRight(right.text));
             return order < 0 ? -1 : (order > 0 ? 1 : 0);
@@ -385,21 +477,30 @@ int CompareValues(const Value& left, const Value& right) {
 // "=" on text follows the xBase rule without EXACT: the left side only has to
 // begin with the right side.
 bool LooseEqual(const Value& left, const Value& right) {
-    if (left.type != ValueType::Character) return CompareValues(left, right) == 0;
+    if (left.type != ValueType::Character)
+        return CompareValues(left, right) == 0;
     const std::string wanted = TrimRight(right.text);
     return left.text.compare(0, wanted.size(), wanted) == 0;
 }
 
 bool Compare(CompareOp op, const Value& left, const Value& right) {
     switch (op) {
-        case CompareOp::Equal: return LooseEqual(left, right);
-        case CompareOp::NotEqual: return !LooseEqual(left, right);
-        case CompareOp::Exact: return CompareValues(left, right) == 0;
-        case CompareOp::Less: return CompareValues(left, right) < 0;
-        case CompareOp::LessEqual: return CompareValues(left, right) <= 0;
-        case CompareOp::Greater: return CompareValues(left, right) > 0;
-        case CompareOp::GreaterEqual: return CompareValues(left, right) >= 0;
-        case CompareOp::Contains: return right.text.find(left.text) != std::string::npos;
+        case CompareOp::Equal:
+            return LooseEqual(left, right);
+        case CompareOp::NotEqual:
+            return !LooseEqual(left, right);
+        case CompareOp::Exact:
+            return CompareValues(left, right) == 0;
+        case CompareOp::Less:
+            return CompareValues(left, right) < 0;
+        case CompareOp::LessEqual:
+            return CompareValues(left, right) <= 0;
+        case CompareOp::Greater:
+            return CompareValues(left, right) > 0;
+        case CompareOp::GreaterEqual:
+            return CompareValues(left, right) >= 0;
+        case CompareOp::Contains:
+            return right.text.find(left.text) != std::string::npos;
     }
     return false;
 }
@@ -407,39 +508,59 @@ bool Compare(CompareOp op, const Value& left, const Value& right) {
 Value EvaluateNode(const Node& node, const RecordView& record) {
     const auto child = [&](std::size_t i) { return EvaluateNode(*node.children[i], record); };
     const auto logical = [](bool value) { return Value{ValueType::Logical, {}, 0, value}; };
-    const auto character = [](std::string text) { return Value{ValueType::Character, std::move(text)}; };
+    const auto character = [](std::string text) {
+        return Value{ValueType::Character, std::move(text)};
+    };
     const auto number = [](double value) { return Value{ValueType::Numeric, {}, value}; };
     switch (node.kind) {
-        case NodeKind::Literal: return node.literal;
+        case NodeKind::Literal:
+            return node.literal;
         case NodeKind::FieldRef: {
             const auto index = static_cast<std::size_t>(node.field);
             const Field& field = record.layout.Fields()[index];
             const char* at = record.data + record.layout.Offset(index);
             switch (field.type) {
-                case FieldType::Character: return character(std::string(at, static_cast<std::size_t>(field.width)));
+                case FieldType::Character:
+                    return character(std::string(at, static_cast<std::size_t>(field.width)));
                 case FieldType::Date: {
                     Value value{ValueType::Date, std::string(8, ' ')};
-                    if (!DecodeDate(at).IsEmpty()) value.text.assign(at, 8);
+                    if (!DecodeDate(at).IsEmpty())
+                        value.text.assign(at, 8);
                     return value;
                 }
-                case FieldType::Logical: return logical(DecodeLogical(at));
-                case FieldType::Numeric: return number(DecodeNumber(field, at));
+                case FieldType::Logical:
+                    return logical(DecodeLogical(at));
+                case FieldType::Numeric:
+                    return number(DecodeNumber(field, at));
             }
             return {};
         }
-        case NodeKind::Not: return logical(!child(0).logical);
-        case NodeKind::And: return logical(child(0).logical && child(1).logical);
-        case NodeKind::Or: return logical(child(0).logical || child(1).logical);
-        case NodeKind::Compare: return logical(Compare(node.op, child(0), child(1)));
-        case NodeKind::Concat: return character(child(0).text + child(1).text);
-        case NodeKind::Add: return number(child(0).number + child(1).number);
-        case NodeKind::Subtract: return number(child(0).number - child(1).number);
-        case NodeKind::Negate: return number(-child(0).number);
-        case NodeKind::Dtos: return character(child(0).text);
-        case NodeKind::Upper: return character(ChangeCase(child(0).text, true));
-        case NodeKind::Lower: return character(ChangeCase(child(0).text, false));
-        case NodeKind::Trim: return character(TrimRight(child(0).text));
-        case NodeKind::Deleted: return logical(record.data[0] == '*');
+        case NodeKind::Not:
+            return logical(!child(0).logical);
+        case NodeKind::And:
+            return logical(child(0).logical && child(1).logical);
+        case NodeKind::Or:
+            return logical(child(0).logical || child(1).logical);
+        case NodeKind::Compare:
+            return logical(Compare(node.op, child(0), child(1)));
+        case NodeKind::Concat:
+            return character(child(0).text + child(1).text);
+        case NodeKind::Add:
+            return number(child(0).number + child(1).number);
+        case NodeKind::Subtract:
+            return number(child(0).number - child(1).number);
+        case NodeKind::Negate:
+            return number(-child(0).number);
+        case NodeKind::Dtos:
+            return character(child(0).text);
+        case NodeKind::Upper:
+            return character(ChangeCase(child(0).text, true));
+        case NodeKind::Lower:
+            return character(ChangeCase(child(0).text, false));
+        case NodeKind::Trim:
+            return character(TrimRight(child(0).text));
+        case NodeKind::Deleted:
+            return logical(record.data[0] == '*');
     }
     return {};
 }
@@ -452,26 +573,36 @@ Expression Expression::Parse(std::string_view text, const RecordLayout& layout) 
     return Expression(std::string(text), std::shared_ptr<const Node>(std::move(root)));
 }
 
-ValueType Expression::Type() const { return root_->type; }
+ValueType Expression::Type() const {
+    return root_->type;
+}
 
-Value Expression::Evaluate(const RecordView& record) const { return EvaluateNode(*root_, record); }
+Value Expression::Evaluate(const RecordView& record) const {
+    return EvaluateNode(*root_, record);
+}
 
-bool Expression::IsTrue(const RecordView& record) const { return Evaluate(record).logical; }
+bool Expression::IsTrue(const RecordView& record) const {
+    return Evaluate(record).logical;
+}
 
 std::string Expression::SortKey(const RecordView& record) const {
     const Value value = Evaluate(record);
     switch (value.type) {
-        case ValueType::Logical: return value.logical ? "T" : "F";
+        case ValueType::Logical:
+            return value.logical ? "T" : "F";
         case ValueType::Numeric: {
             // IEEE bits made unsigned-comparable: flip all bits of negatives,
             // only the sign bit of positives; big-endian bytes.
-            std::uint64_t bits = std::bit_cast<std::uint64_t>(value.number == 0 ? 0.0 : value.number);
+            std::uint64_t bits =
+                std::bit_cast<std::uint64_t>(value.number == 0 ? 0.0 : value.number);
             bits = (bits >> 63) ? ~bits : (bits | (std::uint64_t{1} << 63));
             std::string key(8, '\0');
-            for (int i = 0; i < 8; ++i) key[static_cast<std::size_t>(i)] = static_cast<char>(bits >> (56 - 8 * i));
+            for (int i = 0; i < 8; ++i)
+                key[static_cast<std::size_t>(i)] = static_cast<char>(bits >> (56 - 8 * i));
             return key;
         }
-        default: return value.text;
+        default:
+            return value.text;
     }
 }
 

@@ -30,7 +30,7 @@ struct Value {
 };
 
 class Expression {
-public:
+  public:
     // Throws ExpressionError with the reason and the position of the fault.
     static Expression Parse(std::string_view text, const RecordLayout& layout);
 
@@ -44,8 +44,9 @@ public:
 
     struct Node;
 
-private:
-    Expression(std::string text, std::shared_ptr<const Node> root) : text_(std::move(text)), root_(std::move(root)) {}
+  private:
+    Expression(std::string text, std::shared_ptr<const Node> root)
+        : text_(std::move(text)), root_(std::move(root)) {}
 
     std::string text_;
     std::shared_ptr<const Node> root_;

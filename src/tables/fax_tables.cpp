@@ -9,11 +9,19 @@ namespace corvane::tables {
 
 namespace {
 
-Field Character(const char* name, int width) { return {name, FieldType::Character, width, 0}; }
-Field DateField(const char* name) { return {name, FieldType::Date, 8, 0}; }
-Field LogicalField(const char* name) { return {name, FieldType::Logical, 1, 0}; }
+Field Character(const char* name, int width) {
+    return {name, FieldType::Character, width, 0};
+}
+Field DateField(const char* name) {
+    return {name, FieldType::Date, 8, 0};
+}
+Field LogicalField(const char* name) {
+    return {name, FieldType::Logical, 1, 0};
+}
 
-TagDefinition Tag(const char* name, const char* key, bool descending) { return {name, key, kTagCondition, descending}; }
+TagDefinition Tag(const char* name, const char* key, bool descending) {
+    return {name, key, kTagCondition, descending};
+}
 
 bool CreateTable(const std::string& path, const std::vector<Field>& fields) {
     try {
@@ -26,8 +34,10 @@ bool CreateTable(const std::string& path, const std::vector<Field>& fields) {
 
 // The common steps of the openers; `finish` runs after the tags exist.
 bool OpenOrCreate(Table& table, const std::string& path, const std::vector<Field>& fields,
-                  const std::vector<TagDefinition>& tags, OpenMode mode, const std::function<void()>& finish) {
-    if (!FileExists(path) && !CreateTable(path, fields)) return false;
+                  const std::vector<TagDefinition>& tags, OpenMode mode,
+                  const std::function<void()>& finish) {
+    if (!FileExists(path) && !CreateTable(path, fields))
+        return false;
     try {
         table.Close();
         table.Open(path, mode);
@@ -50,16 +60,19 @@ bool OpenOrCreate(Table& table, const std::string& path, const std::vector<Field
 
 const std::vector<Field>& OutgoingFields() {
     static const std::vector<Field> fields = {
-        Character("SUBJECT", 50), DateField("DATESENT"), Character("TIMESENT", 5), Character("RECIPIENT", 35),
-        Character("PHONE", 25),   Character("LASTRESULT", 100), Character("FAXDOC", 12), Character("FAXCOVER", 12),
-        Character("NOTES", 50),   Character("CODES", 25), LogicalField("ARCHIVED")};
+        Character("SUBJECT", 50),   DateField("DATESENT"),     Character("TIMESENT", 5),
+        Character("RECIPIENT", 35), Character("PHONE", 25),    Character("LASTRESULT", 100),
+        Character("FAXDOC", 12),    Character("FAXCOVER", 12), Character("NOTES", 50),
+        Character("CODES", 25),     LogicalField("ARCHIVED")};
     return fields;
 }
 
 const std::vector<Field>& ReceivedFields() {
     static const std::vector<Field> fields = {
-        DateField("DATEREC"),    Character("TIMEREC", 5), Character("FROM", 20), {"PAGES", FieldType::Numeric, 2, 0},
-        Character("FAXFILE", 12), Character("NOTES", 60), LogicalField("ARCHIVED")};
+        DateField("DATEREC"),     Character("TIMEREC", 5),
+        Character("FROM", 20),    {"PAGES", FieldType::Numeric, 2, 0},
+        Character("FAXFILE", 12), Character("NOTES", 60),
+        LogicalField("ARCHIVED")};
     return fields;
 }
 
@@ -71,14 +84,15 @@ const std::vector<Field>& PhoneFields() {
 const std::vector<TagDefinition>& OutgoingTags() {
     static const std::vector<TagDefinition> tags = {
         Tag("DATESENT", "DTOS(DATESENT)+TIMESENT", true), Tag("SUBJECT", "UPPER(SUBJECT)", false),
-        Tag("RECIPIENT", "UPPER(RECIPIENT)", false),       Tag("CODES", "UPPER(CODES)", false),
+        Tag("RECIPIENT", "UPPER(RECIPIENT)", false), Tag("CODES", "UPPER(CODES)", false),
         Tag("ARCHIVED", "ARCHIVED", false)};
     return tags;
 }
 
 const std::vector<TagDefinition>& ReceivedTags() {
     static const std::vector<TagDefinition> tags = {Tag("DATETIME", "DTOS(DATEREC)+TIMEREC", true),
-                                                    Tag("FROM", "UPPER(FROM)", true), Tag("ARCHIVED", "ARCHIVED", false)};
+                                                    Tag("FROM", "UPPER(FROM)", true),
+                                                    Tag("ARCHIVED", "ARCHIVED", false)};
     return tags;
 }
 
@@ -87,9 +101,10 @@ const std::vector<TagDefinition>& PhoneTags() {
     return tags;
 }
 
-bool OpenOutgoingTable(Table& table, const std::string& programDirectory, const std::string& archiveFilter) {
-    return OpenOrCreate(table, programDirectory + kOutgoingTableName, OutgoingFields(), OutgoingTags(),
-                        OpenMode::Exclusive, [&] {
+bool OpenOutgoingTable(Table& table, const std::string& programDirectory,
+                       const std::string& archiveFilter) {
+    return OpenOrCreate(table, programDirectory + kOutgoingTableName, OutgoingFields(),
+                        OutgoingTags(), OpenMode::Exclusive, [&] {
                             table.First();
                             table.SetQuery(archiveFilter);
                         });
@@ -100,7 +115,8 @@ bool MakeRecFaxDBF(const std::string& programDirectory) {
 }
 
 bool OpenRecFaxDBF(Table& table, const std::string& programDirectory) {
-    return OpenOrCreate(table, programDirectory + kReceivedTableName, ReceivedFields(), ReceivedTags(), OpenMode::Exclusive,
+    return OpenOrCreate(table, programDirectory + kReceivedTableName, ReceivedFields(),
+                        ReceivedTags(), OpenMode::Exclusive,
                         [&] { table.SetQuery(".not. deleted()"); });
 }
 
@@ -126,7 +142,8 @@ void FaxTableCloseAndOpen(Table& table, const std::string& archiveFilter) {
     }
     table.SetQuery(archiveFilter);
     try {
-        if (record > 0 && record <= table.RecCount()) table.Go(record);
+        if (record > 0 && record <= table.RecCount())
+            table.Go(record);
     } catch (const TableError&) {
         // The row is hidden now; the first row stays current.
     }

@@ -28,7 +28,8 @@ const std::vector<TagDefinition>& PhoneTags();
 // Each returns false when the table could not be created or opened. Once the
 // table is open the result is true: a failure in the later steps (tags,
 // first row, query) only skips the steps after it.
-bool OpenOutgoingTable(Table& table, const std::string& programDirectory, const std::string& archiveFilter);
+bool OpenOutgoingTable(Table& table, const std::string& programDirectory,
+                       const std::string& archiveFilter);
 bool MakeRecFaxDBF(const std::string& programDirectory);
 bool OpenRecFaxDBF(Table& table, const std::string& programDirectory);
 bool OpenPhoneTable(Table& table, const std::string& programDirectory, bool exclusive);

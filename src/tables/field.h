@@ -37,7 +37,7 @@ struct Date {
 
 // Field layout with byte offsets inside a record (offset 0 is the deletion flag).
 class RecordLayout {
-public:
+  public:
     explicit RecordLayout(std::vector<Field> fields);
 
     const std::vector<Field>& Fields() const { return fields_; }
@@ -46,7 +46,7 @@ public:
     // Index of the field with that name in any letter case, or -1.
     int Find(std::string_view name) const;
 
-private:
+  private:
     std::vector<Field> fields_;
     std::vector<int> offsets_;
     int recordLength_ = 1;

@@ -14,7 +14,8 @@ namespace corvane::tables {
 // Throws TableError naming the operation, the path and the system's reason.
 [[noreturn]] void ThrowSystemError(const std::string& what, const std::string& path);
 
-void WriteAt(int fd, const void* data, std::size_t size, std::uint64_t offset, const std::string& path);
+void WriteAt(int fd, const void* data, std::size_t size, std::uint64_t offset,
+             const std::string& path);
 void ReadAt(int fd, void* data, std::size_t size, std::uint64_t offset, const std::string& path);
 std::uint64_t FileSize(int fd, const std::string& path);
 bool FileExists(const std::string& path);
@@ -24,7 +25,7 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
 // A temporary file beside `path`; Commit() syncs it and renames it over
 // `path`. Dropped without Commit() the temporary file is removed.
 class ReplacementFile {
-public:
+  public:
     explicit ReplacementFile(std::string path);
     ~ReplacementFile();
     ReplacementFile(const ReplacementFile&) = delete;
@@ -36,7 +37,7 @@ public:
     int CommitKeepingOpen();
     void Commit();
 
-private:
+  private:
     std::string path_;
     std::string temporary_;
     int fd_ = -1;

@@ -13,7 +13,7 @@ namespace {
 constexpr char kMagic[8] = {'C', 'V', 'C', 'D', 'X', 0x1A, 1, 0};
 
 class Writer {
-public:
+  public:
     void Bytes(const void* data, std::size_t size) {
         const auto* p = static_cast<const std::uint8_t*>(data);
         out_.insert(out_.end(), p, p + size);
@@ -27,18 +27,19 @@ public:
     }
     std::vector<std::uint8_t>& Out() { return out_; }
 
-private:
+  private:
     std::vector<std::uint8_t> out_;
 };
 
 class Reader {
-public:
+  public:
     explicit Reader(std::span<const std::uint8_t> data) : data_(data) {}
 
     std::uint64_t Number(int bytes) {
         Need(static_cast<std::size_t>(bytes));
         std::uint64_t value = 0;
-        for (int i = 0; i < bytes; ++i) value |= static_cast<std::uint64_t>(data_[at_++]) << (8 * i);
+        for (int i = 0; i < bytes; ++i)
+            value |= static_cast<std::uint64_t>(data_[at_++]) << (8 * i);
         return value;
     }
     std::string Text(int lengthBytes) {
@@ -56,25 +57,29 @@ public:
     }
     bool AtEnd() const { return at_ == data_.size(); }
 
-private:
+  private:
     void Need(std::size_t size) const {
-        if (size > data_.size() - at_) throw TableError("index file is truncated");
+        if (size > data_.size() - at_)
+            throw TableError("index file is truncated");
     }
 
     std::span<const std::uint8_t> data_;
     std::size_t at_ = 0;
 };
 
-std::vector<std::vector<std::uint32_t>> ReadOrders(std::span<const std::uint8_t> section, std::size_t tagCount) {
+std::vector<std::vector<std::uint32_t>> ReadOrders(std::span<const std::uint8_t> section,
+                                                   std::size_t tagCount) {
     Reader reader(section);
     std::vector<std::vector<std::uint32_t>> orders(tagCount);
     for (auto& order : orders) {
         const std::size_t count = reader.Number(4);
-        if (count > section.size() / 4) throw TableError("index order is longer than its file");
+        if (count > section.size() / 4)
+            throw TableError("index order is longer than its file");
         order.resize(count);
         for (auto& record : order) record = static_cast<std::uint32_t>(reader.Number(4));
     }
-    if (!reader.AtEnd()) throw TableError("index orders have trailing bytes");
+    if (!reader.AtEnd())
+        throw TableError("index orders have trailing bytes");
     return orders;
 }
 
@@ -83,7 +88,8 @@ std::vector<std::vector<std::uint32_t>> ReadOrders(std::span<const std::uint8_t>
 IndexFileContents ReadIndexFile(std::span<const std::uint8_t> data) {
     Reader reader(data);
     const auto magic = reader.Take(sizeof kMagic);
-    if (std::memcmp(magic.data(), kMagic, sizeof kMagic) != 0) throw TableError("not a Corvane index file");
+    if (std::memcmp(magic.data(), kMagic, sizeof kMagic) != 0)
+        throw TableError("not a Corvane index file");
     const auto definitions = reader.Take(reader.Number(4));
     if (reader.Number(8) != Checksum64(definitions.data(), definitions.size()))
         throw TableError("index tag definitions are damaged");
@@ -101,7 +107,8 @@ IndexFileContents ReadIndexFile(std::span<const std::uint8_t> data) {
         tag.descending = fields.Number(1) != 0;
         contents.tags.push_back(std::move(tag));
     }
-    if (!fields.AtEnd()) throw TableError("index tag definitions have trailing bytes");
+    if (!fields.AtEnd())
+        throw TableError("index tag definitions have trailing bytes");
 
     // From here on a fault only costs the orders, which can be rebuilt.
     try {

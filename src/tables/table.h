@@ -33,7 +33,7 @@ struct IndexState {
 };
 
 class Table {
-public:
+  public:
     Table();
     ~Table();
     Table(const Table&) = delete;
@@ -118,7 +118,7 @@ public:
     // an empty result means it does.
     std::string CheckIndexFile() const;
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -7,13 +7,13 @@
 namespace corvane::tables {
 
 class TableError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A key, condition or query text that does not parse or has the wrong type.
 class ExpressionError : public TableError {
-public:
+  public:
     using TableError::TableError;
 };
 

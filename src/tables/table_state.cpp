@@ -15,22 +15,24 @@ constexpr std::size_t kMaxHeaderLength = 65535;
 
 // Serialises appends of shared handles in different processes.
 class AppendLock {
-public:
+  public:
     AppendLock(int fd, const std::string& path) : fd_(fd) {
-        if (!Set(F_WRLCK)) ThrowSystemError("lock", path);
+        if (!Set(F_WRLCK))
+            ThrowSystemError("lock", path);
     }
     ~AppendLock() { Set(F_UNLCK); }
     AppendLock(const AppendLock&) = delete;
     AppendLock& operator=(const AppendLock&) = delete;
 
-private:
+  private:
     bool Set(short type) {
         struct flock range {};
         range.l_type = type;
         range.l_whence = SEEK_SET;
         range.l_len = 1;
         while (::fcntl(fd_, F_SETLKW, &range) != 0)
-            if (errno != EINTR) return false;
+            if (errno != EINTR)
+                return false;
         return true;
     }
     int fd_;
@@ -40,14 +42,16 @@ private:
 
 void Table::State::Load() {
     const std::uint64_t size = FileSize(fd, path);
-    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(size, kMaxHeaderLength)));
+    std::vector<std::uint8_t> head(
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, kMaxHeaderLength)));
     ReadAt(fd, head.data(), head.size(), 0, path);
     DbfHeader header = ParseDbfHeader(head, size);
     if (layout && header.fields.size() == layout->Fields().size()) {
         for (std::size_t i = 0; i < header.fields.size(); ++i) {
             const Field& a = header.fields[i];
             const Field& b = layout->Fields()[i];
-            if (a.name != b.name || a.type != b.type || a.width != b.width || a.decimals != b.decimals)
+            if (a.name != b.name || a.type != b.type || a.width != b.width ||
+                a.decimals != b.decimals)
                 throw TableError("the table's fields changed while it was open");
         }
     } else if (layout) {
@@ -91,7 +95,8 @@ void Table::State::LoadIndex() {
     }
     const std::string reason = Mismatch(contents);
     if (reason.empty()) {
-        for (std::size_t i = 0; i < tags.size(); ++i) tags[i]->Assign(std::move(contents.orders[i]));
+        for (std::size_t i = 0; i < tags.size(); ++i)
+            tags[i]->Assign(std::move(contents.orders[i]));
         indexState = {IndexState::Matching, {}};
         return;
     }
@@ -107,16 +112,19 @@ void Table::State::LoadIndex() {
 }
 
 std::string Table::State::Mismatch(const IndexFileContents& contents) const {
-    if (!contents.ordersIntact) return "index orders are damaged";
+    if (!contents.ordersIntact)
+        return "index orders are damaged";
     if (contents.recordCount != count)
-        return "index was built from " + std::to_string(contents.recordCount) + " rows, the table has " +
-               std::to_string(count);
-    if (contents.tableChecksum != RecordsChecksum()) return "rows changed since the index was built";
+        return "index was built from " + std::to_string(contents.recordCount) +
+               " rows, the table has " + std::to_string(count);
+    if (contents.tableChecksum != RecordsChecksum())
+        return "rows changed since the index was built";
     std::vector<bool> seen(std::size_t{count} + 1);
     for (const auto& order : contents.orders) {
         std::fill(seen.begin(), seen.end(), false);
         for (std::uint32_t record : order) {
-            if (record == 0 || record > count || seen[record]) return "index holds invalid record numbers";
+            if (record == 0 || record > count || seen[record])
+                return "index holds invalid record numbers";
             seen[record] = true;
         }
     }
@@ -136,14 +144,16 @@ IndexFileContents Table::State::IndexContents() const {
 }
 
 void Table::State::WriteIndex() {
-    if (tags.empty() || mode == OpenMode::ReadOnly) return;
+    if (tags.empty() || mode == OpenMode::ReadOnly)
+        return;
     WriteFileAtomically(IndexPathFor(path), SerializeIndexFile(IndexContents()));
     indexDirty = false;
 }
 
 void Table::State::UpdateTags(std::uint32_t record, bool isNew) {
     for (auto& tag : tags) isNew ? tag->Insert(record, Source()) : tag->Update(record, Source());
-    if (!tags.empty()) indexDirty = true;
+    if (!tags.empty())
+        indexDirty = true;
 }
 
 void Table::State::Reload() {
@@ -153,7 +163,8 @@ void Table::State::Reload() {
         BuildTags({});
         indexDirty = !tags.empty();
     }
-    if (current > count) ClearCurrent();
+    if (current > count)
+        ClearCurrent();
     position.reset();
 }
 

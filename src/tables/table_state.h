@@ -36,7 +36,7 @@ struct Table::State {
     std::vector<std::unique_ptr<TagIndex>> tags;
     int order = 0;
     std::optional<Expression> queryExpression;
-    std::uint32_t current = 0;  // 0: no current row
+    std::uint32_t current = 0;            // 0: no current row
     std::optional<std::size_t> position;  // of current in Sequence(), when known
     EditState editState = EditState::Browse;
     std::vector<char> buffer;
@@ -45,28 +45,40 @@ struct Table::State {
 
     std::size_t RecordLength() const { return static_cast<std::size_t>(layout->RecordLength()); }
     char* Data(std::uint32_t record) { return records.data() + (record - 1) * RecordLength(); }
-    const char* Data(std::uint32_t record) const { return records.data() + (record - 1) * RecordLength(); }
+    const char* Data(std::uint32_t record) const {
+        return records.data() + (record - 1) * RecordLength();
+    }
     RecordSource Source() const {
         return [this](std::uint32_t record) { return Data(record); };
     }
-    std::uint64_t RecordOffset(std::uint32_t record) const { return headerLength + std::uint64_t{record - 1} * RecordLength(); }
-    std::uint64_t RecordsChecksum() const { return Checksum64(records.data(), std::size_t{count} * RecordLength()); }
+    std::uint64_t RecordOffset(std::uint32_t record) const {
+        return headerLength + std::uint64_t{record - 1} * RecordLength();
+    }
+    std::uint64_t RecordsChecksum() const {
+        return Checksum64(records.data(), std::size_t{count} * RecordLength());
+    }
 
-    std::size_t SequenceSize() const { return order == 0 ? count : tags[static_cast<std::size_t>(order - 1)]->Order().size(); }
+    std::size_t SequenceSize() const {
+        return order == 0 ? count : tags[static_cast<std::size_t>(order - 1)]->Order().size();
+    }
     std::uint32_t SequenceAt(std::size_t i) const {
-        return order == 0 ? static_cast<std::uint32_t>(i + 1) : tags[static_cast<std::size_t>(order - 1)]->Order()[i];
+        return order == 0 ? static_cast<std::uint32_t>(i + 1)
+                          : tags[static_cast<std::size_t>(order - 1)]->Order()[i];
     }
     std::optional<std::size_t> PositionOf(std::uint32_t record) const {
-        if (order == 0) return record - 1;
+        if (order == 0)
+            return record - 1;
         const auto& sequence = tags[static_cast<std::size_t>(order - 1)]->Order();
         const auto found = std::find(sequence.begin(), sequence.end(), record);
-        if (found == sequence.end()) return std::nullopt;
+        if (found == sequence.end())
+            return std::nullopt;
         return static_cast<std::size_t>(found - sequence.begin());
     }
 
     bool Visible(std::uint32_t record) const {
         const char* data = Data(record);
-        if (deletedHidden && data[0] == '*') return false;
+        if (deletedHidden && data[0] == '*')
+            return false;
         return !queryExpression || queryExpression->IsTrue(RecordView{*layout, data});
     }
 
@@ -79,7 +91,8 @@ struct Table::State {
                 position = i;
                 return true;
             }
-            if (!forward && i == 0) break;
+            if (!forward && i == 0)
+                break;
         }
         return false;
     }
@@ -87,7 +100,8 @@ struct Table::State {
     // Back to a closed table; the query text, the deleted switch and the
     // gauge stay for the next open.
     void Reset() {
-        if (fd >= 0) ::close(fd);
+        if (fd >= 0)
+            ::close(fd);
         fd = -1;
         editState = EditState::Browse;
         tags.clear();
@@ -113,33 +127,42 @@ struct Table::State {
             return;
         }
         const std::size_t from = std::min(oldPosition.value_or(SequenceSize()), SequenceSize());
-        if (MoveTo(from, true)) return;
-        if (from > 0 && MoveTo(from - 1, false)) return;
+        if (MoveTo(from, true))
+            return;
+        if (from > 0 && MoveTo(from - 1, false))
+            return;
         ClearCurrent();
     }
 
     std::optional<std::size_t> CurrentPosition() {
-        if (current == 0) return std::nullopt;
-        if (!position) position = PositionOf(current);
+        if (current == 0)
+            return std::nullopt;
+        if (!position)
+            position = PositionOf(current);
         return position;
     }
 
     const Field& FieldNamed(const std::string& name, FieldType type, int& index) const {
         index = layout ? layout->Find(name) : -1;
-        if (index < 0) throw TableError("unknown field " + name);
+        if (index < 0)
+            throw TableError("unknown field " + name);
         const Field& field = layout->Fields()[static_cast<std::size_t>(index)];
-        if (field.type != type) throw TableError("field " + name + " has another type");
+        if (field.type != type)
+            throw TableError("field " + name + " has another type");
         return field;
     }
 
     const char* CurrentData() const {
-        if (editState != EditState::Browse) return buffer.data();
-        if (current == 0) throw TableError("no current row");
+        if (editState != EditState::Browse)
+            return buffer.data();
+        if (current == 0)
+            throw TableError("no current row");
         return Data(current);
     }
 
     char* EditableField(const std::string& name, FieldType type, const Field*& field) {
-        if (editState == EditState::Browse) throw TableError("the table is not in edit or append state");
+        if (editState == EditState::Browse)
+            throw TableError("the table is not in edit or append state");
         int index = 0;
         field = &FieldNamed(name, type, index);
         return buffer.data() + layout->Offset(static_cast<std::size_t>(index));
@@ -148,15 +171,18 @@ struct Table::State {
     // Moving away from a row being edited posts it first, as data-aware
     // grids expect; nothing typed is lost by navigation.
     void PostPending(Table& table) {
-        if (editState != EditState::Browse) table.Post();
+        if (editState != EditState::Browse)
+            table.Post();
     }
 
     void RequireOpen() const {
-        if (fd < 0) throw TableError("the table is not open");
+        if (fd < 0)
+            throw TableError("the table is not open");
     }
     void RequireWritable() const {
         RequireOpen();
-        if (mode == OpenMode::ReadOnly) throw TableError("the table is open read-only");
+        if (mode == OpenMode::ReadOnly)
+            throw TableError("the table is open read-only");
     }
 
     void Load();

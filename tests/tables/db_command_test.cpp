@@ -13,7 +13,7 @@ using testing::Quoted;
 using testing::RunCommand;
 
 class DbCommandTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(std::filesystem::exists(kProgram)) << kProgram << " is not built";
         home_ = dir_.Path() + "home/";
@@ -30,7 +30,9 @@ protected:
             const char* subject;
             Date sent;
             bool archived;
-        } rows[] = {{"first, \"quoted\"", {2024, 1, 1}, false}, {"second", {2024, 1, 3}, true}, {"third", {2024, 1, 2}, false}};
+        } rows[] = {{"first, \"quoted\"", {2024, 1, 1}, false},
+                    {"second", {2024, 1, 3}, true},
+                    {"third", {2024, 1, 2}, false}};
         for (const auto& row : rows) {
             table.Append();
             table.SetText("SUBJECT", row.subject);
@@ -49,7 +51,8 @@ protected:
 
 TEST_F(DbCommandTest, InitDumpCheckAndRebuild) {
     ASSERT_EQ(Db("init " + home_).exitCode, 0);
-    for (const char* name : {"CVOUT.DBF", "CVOUT.CDX", "CVREC.DBF", "CVREC.CDX", "CVPB.DBF", "CVPB.CDX"})
+    for (const char* name :
+         {"CVOUT.DBF", "CVOUT.CDX", "CVREC.DBF", "CVREC.CDX", "CVPB.DBF", "CVPB.CDX"})
         EXPECT_TRUE(std::filesystem::exists(home_ + name)) << name;
     AddOutgoingRows();
     const std::string table = home_ + "CVOUT.DBF";
@@ -57,7 +60,8 @@ TEST_F(DbCommandTest, InitDumpCheckAndRebuild) {
     auto dump = Db("dump " + table + " --order DATESENT --query " + Quoted(".not. archived"));
     EXPECT_EQ(dump.exitCode, 0);
     EXPECT_EQ(dump.output,
-              "SUBJECT,DATESENT,TIMESENT,RECIPIENT,PHONE,LASTRESULT,FAXDOC,FAXCOVER,NOTES,CODES,ARCHIVED\n"
+              "SUBJECT,DATESENT,TIMESENT,RECIPIENT,PHONE,LASTRESULT,FAXDOC,FAXCOVER,NOTES,CODES,"
+              "ARCHIVED\n"
               "\"first, \"\"quoted\"\"\",2024-01-01,,,,,,,,,F\n");
     dump = Db("dump " + table + " --all");
     EXPECT_NE(dump.output.find("\n,\"first"), std::string::npos) << dump.output;
@@ -73,9 +77,11 @@ TEST_F(DbCommandTest, InitDumpCheckAndRebuild) {
 
     const auto rebuild = Db("rebuild " + home_);
     EXPECT_EQ(rebuild.exitCode, 0) << rebuild.output;
-    EXPECT_NE(rebuild.output.find("Rebuilding PHONE file indexes"), std::string::npos) << rebuild.output;
+    EXPECT_NE(rebuild.output.find("Rebuilding PHONE file indexes"), std::string::npos)
+        << rebuild.output;
     EXPECT_EQ(Db("check " + table).exitCode, 0);
-    EXPECT_EQ(Db("dump " + table + " --all").output.find("third"), std::string::npos);  // packed away
+    EXPECT_EQ(Db("dump " + table + " --all").output.find("third"),
+              std::string::npos);  // packed away
 }
 
 TEST_F(DbCommandTest, BadArgumentsAndFilesAreReported) {
@@ -98,7 +104,8 @@ TEST_F(DbCommandTest, BadArgumentsAndFilesAreReported) {
     for (const auto& c : cases) {
         const auto result = Db(c.arguments);
         EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments;
-        EXPECT_NE(result.output.find(c.message), std::string::npos) << c.arguments << ": " << result.output;
+        EXPECT_NE(result.output.find(c.message), std::string::npos)
+            << c.arguments << ": " << result.output;
     }
     std::filesystem::remove(home_ + "CVPB.CDX");
     const auto check = Db("check " + home_ + "CVPB.DBF");

@@ -27,7 +27,13 @@ TEST(DbfInterop, AnIndependentReaderFindsEveryFieldAndValue) {
     table.Append();
     table.SetDate("DATEREC", {2024, 3, 5});
     table.SetText("TIMEREC", "09:30");
-    table.SetText("FROM", "M\xC3\xBCller, +49 \xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC");  // cut inside the fifth €
+    table.SetText(
+        "FROM",
+        "M\xC3\xBCller, +49 \xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC");  // cut
+                                                                                             // inside
+                                                                                             // the
+                                                                                             // fifth
+                                                                                             // €
     table.SetNumber("PAGES", 12);
     table.SetText("FAXFILE", "FAX00001.APF");
     table.SetText("NOTES", "first");
@@ -42,11 +48,14 @@ TEST(DbfInterop, AnIndependentReaderFindsEveryFieldAndValue) {
     table.Delete();
     table.Close();
 
-    const auto result = RunCommand("/usr/bin/python3 -c " + Quoted(kReader) + " " + dir.Path() + "CVREC.DBF 2>&1");
+    const auto result =
+        RunCommand("/usr/bin/python3 -c " + Quoted(kReader) + " " + dir.Path() + "CVREC.DBF 2>&1");
     ASSERT_EQ(result.exitCode, 0) << result.output;
     EXPECT_EQ(result.output,
-              "DATEREC:D:8:0 TIMEREC:C:5:0 FROM:C:20:0 PAGES:N:2:0 FAXFILE:C:12:0 NOTES:C:60:0 ARCHIVED:L:1:0\n"
-              "DATEREC=2024-03-05|TIMEREC=09:30|FROM=M\xC3\xBCller, +49 \xE2\x82\xAC\xE2\x82\xAC|PAGES=12|"
+              "DATEREC:D:8:0 TIMEREC:C:5:0 FROM:C:20:0 PAGES:N:2:0 FAXFILE:C:12:0 NOTES:C:60:0 "
+              "ARCHIVED:L:1:0\n"
+              "DATEREC=2024-03-05|TIMEREC=09:30|FROM=M\xC3\xBCller, +49 "
+              "\xE2\x82\xAC\xE2\x82\xAC|PAGES=12|"
               "FAXFILE=FAX00001.APF|NOTES=first|ARCHIVED=True\n"
               "DATEREC=None|TIMEREC=|FROM=|PAGES=None|FAXFILE=FAX00002.APF|NOTES=|ARCHIVED=False\n"
               "deleted 1\n");

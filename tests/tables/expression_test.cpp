@@ -12,7 +12,7 @@ namespace {
 // One CVOUT-like record: SUBJECT "Offer", DATESENT 2024-03-05, TIMESENT
 // "09:30", ARCHIVED true, PAGES 12, not deleted.
 class ExpressionTest : public ::testing::Test {
-protected:
+  protected:
     ExpressionTest()
         : layout_({{"SUBJECT", FieldType::Character, 10, 0},
                    {"DATESENT", FieldType::Date, 8, 0},
@@ -48,7 +48,7 @@ TEST_F(ExpressionTest, EvaluatesTheKeysConditionsAndQueries) {
         {".not. archived", "F"},
         {".NOT. ARCHIVED .OR. PAGES > 10", "T"},
         {"ARCHIVED .and. .not. PAGES >= 13", "T"},
-        {"SUBJECT = 'Off'", "T"},   // = on text: the left side begins with the right
+        {"SUBJECT = 'Off'", "T"},  // = on text: the left side begins with the right
         {"SUBJECT == 'Off'", "F"},
         {"SUBJECT == \"Offer\"", "T"},
         {"SUBJECT <> [Offer]", "F"},
@@ -60,7 +60,8 @@ TEST_F(ExpressionTest, EvaluatesTheKeysConditionsAndQueries) {
     };
     for (const Case& c : cases) {
         const Value value = Evaluate(c.text);
-        const std::string got = value.type == ValueType::Logical ? (value.logical ? "T" : "F") : value.text;
+        const std::string got =
+            value.type == ValueType::Logical ? (value.logical ? "T" : "F") : value.text;
         EXPECT_EQ(got, c.expected) << c.text;
     }
 }
@@ -94,15 +95,19 @@ TEST_F(ExpressionTest, BadExpressionsGiveAClearError) {
             Expression::Parse(c.text, layout_);
             ADD_FAILURE() << "no error for " << c.text;
         } catch (const ExpressionError& error) {
-            EXPECT_NE(std::strstr(error.what(), c.reason), nullptr) << c.text << ": " << error.what();
+            EXPECT_NE(std::strstr(error.what(), c.reason), nullptr)
+                << c.text << ": " << error.what();
         }
     }
 }
 
 TEST_F(ExpressionTest, DeepNestingIsRefusedNotAStackOverflow) {
-    EXPECT_THROW(Expression::Parse(std::string(100000, '(') + "ARCHIVED", layout_), ExpressionError);
-    EXPECT_THROW(Expression::Parse(std::string(100000, '!') + "ARCHIVED", layout_), ExpressionError);
-    EXPECT_THROW(Expression::Parse(std::string(100000, '-') + "PAGES > 1", layout_), ExpressionError);
+    EXPECT_THROW(Expression::Parse(std::string(100000, '(') + "ARCHIVED", layout_),
+                 ExpressionError);
+    EXPECT_THROW(Expression::Parse(std::string(100000, '!') + "ARCHIVED", layout_),
+                 ExpressionError);
+    EXPECT_THROW(Expression::Parse(std::string(100000, '-') + "PAGES > 1", layout_),
+                 ExpressionError);
 }
 
 TEST_F(ExpressionTest, SortKeysOrderLikeTheirValues) {
@@ -112,16 +117,19 @@ TEST_F(ExpressionTest, SortKeysOrderLikeTheirValues) {
     for (std::size_t i = 1; i < std::size(stored); ++i) {
         const std::string a = std::string(" ") + stored[i - 1];
         const std::string b = std::string(" ") + stored[i];
-        EXPECT_LT(key.SortKey({numbers, a.data()}), key.SortKey({numbers, b.data()})) << stored[i - 1] << " < " << stored[i];
+        EXPECT_LT(key.SortKey({numbers, a.data()}), key.SortKey({numbers, b.data()}))
+            << stored[i - 1] << " < " << stored[i];
     }
-    const std::string logical = Expression::Parse("ARCHIVED", layout_).SortKey({layout_, record_.data()});
+    const std::string logical =
+        Expression::Parse("ARCHIVED", layout_).SortKey({layout_, record_.data()});
     EXPECT_EQ(logical, "T");
 }
 
 TEST_F(ExpressionTest, UpperCaseCoversLatinLettersOfUtf8) {
     RecordLayout text({{"NAME", FieldType::Character, 8, 0}});
     const std::string record = std::string(" ") + "\xC3\xA9t\xC3\xA9   ";  // "été"
-    EXPECT_EQ(Expression::Parse("UPPER(NAME)", text).Evaluate({text, record.data()}).text, "\xC3\x89T\xC3\x89   ");
+    EXPECT_EQ(Expression::Parse("UPPER(NAME)", text).Evaluate({text, record.data()}).text,
+              "\xC3\x89T\xC3\x89   ");
 }
 
 }  // namespace

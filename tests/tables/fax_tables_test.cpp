@@ -12,7 +12,8 @@ namespace {
 using testing::Column;
 using testing::ScratchDirectory;
 
-void AddOutgoing(Table& table, const std::string& subject, Date sent, const std::string& time, bool archived = false) {
+void AddOutgoing(Table& table, const std::string& subject, Date sent, const std::string& time,
+                 bool archived = false) {
     table.Append();
     table.SetText("SUBJECT", subject);
     table.SetDate("DATESENT", sent);
@@ -29,7 +30,7 @@ void AddPhone(Table& table, const std::string& name) {
 }
 
 class FaxTablesTest : public ::testing::Test {
-protected:
+  protected:
     bool Exists(const char* name) const { return std::filesystem::exists(dir_.Path() + name); }
 
     ScratchDirectory dir_;
@@ -41,7 +42,8 @@ TEST_F(FaxTablesTest, FirstStartCreatesAllTablesWithTheirFieldsAndTags) {
     Table received, phone;
     ASSERT_TRUE(OpenRecFaxDBF(received, dir_.Path()));
     ASSERT_TRUE(OpenPhoneTable(phone, dir_.Path(), false));
-    for (const char* name : {"CVOUT.DBF", "CVOUT.CDX", "CVREC.DBF", "CVREC.CDX", "CVPB.DBF", "CVPB.CDX"})
+    for (const char* name :
+         {"CVOUT.DBF", "CVOUT.CDX", "CVREC.DBF", "CVREC.CDX", "CVPB.DBF", "CVPB.CDX"})
         EXPECT_TRUE(Exists(name)) << name;
 
     const struct {
@@ -74,7 +76,8 @@ TEST_F(FaxTablesTest, OutgoingListIsNewestFirstWithArchivedHidden) {
     AddOutgoing(outgoing_, "newer same day", {2024, 1, 2}, "17:45");
     AddOutgoing(outgoing_, "archived", {2024, 6, 1}, "10:00", true);
     outgoing_.SetOrder(1);
-    EXPECT_EQ(Column(outgoing_, "SUBJECT"), (std::vector<std::string>{"newer same day", "new", "old", "unsent"}));
+    EXPECT_EQ(Column(outgoing_, "SUBJECT"),
+              (std::vector<std::string>{"newer same day", "new", "old", "unsent"}));
     EXPECT_EQ(outgoing_.QueryRecCount(), 4u);
 
     // 60 characters are stored as their first 50.
@@ -91,8 +94,10 @@ TEST_F(FaxTablesTest, MissingOrDamagedIndexIsMadeAgainKeepingTheRows) {
     outgoing_.Close();
     for (const char* damage : {"remove", "garbage"}) {
         const std::string index = dir_.Path() + "CVOUT.CDX";
-        if (std::string(damage) == "remove") std::filesystem::remove(index);
-        else testing::WriteBytes(index, std::vector<char>(100, '\x7f'));
+        if (std::string(damage) == "remove")
+            std::filesystem::remove(index);
+        else
+            testing::WriteBytes(index, std::vector<char>(100, '\x7f'));
         ASSERT_TRUE(OpenOutgoingTable(outgoing_, dir_.Path(), "")) << damage;
         EXPECT_EQ(outgoing_.Tags(), OutgoingTags()) << damage;
         outgoing_.SetOrder(1);
@@ -105,7 +110,8 @@ TEST_F(FaxTablesTest, PhoneBookOrderIsTheNameAsTyped) {
     Table phone;
     ASSERT_TRUE(OpenPhoneTable(phone, dir_.Path(), true));
     for (const char* name : {"bravo", "Alpha", "Charlie", "alpha"}) AddPhone(phone, name);
-    EXPECT_EQ(Column(phone, "NAME"), (std::vector<std::string>{"Alpha", "Charlie", "alpha", "bravo"}));
+    EXPECT_EQ(Column(phone, "NAME"),
+              (std::vector<std::string>{"Alpha", "Charlie", "alpha", "bravo"}));
 }
 
 TEST_F(FaxTablesTest, CloseAndOpenKeepsOrderQueryAndRow) {
@@ -131,7 +137,8 @@ TEST_F(FaxTablesTest, RebuildRemovesDeletedRowsAndKeepsOrdersAndLists) {
     ASSERT_TRUE(OpenOutgoingTable(outgoing_, dir_.Path(), ".not. archived"));
     Table received, spare;
     ASSERT_TRUE(OpenRecFaxDBF(received, dir_.Path()));
-    for (int day = 1; day <= 5; ++day) AddOutgoing(outgoing_, "fax" + std::to_string(day), {2024, 2, day}, "12:00", day == 4);
+    for (int day = 1; day <= 5; ++day)
+        AddOutgoing(outgoing_, "fax" + std::to_string(day), {2024, 2, day}, "12:00", day == 4);
     for (const char* from : {"ACME", "Zeta", "Beta"}) {
         received.Append();
         received.SetText("FROM", from);
@@ -149,13 +156,16 @@ TEST_F(FaxTablesTest, RebuildRemovesDeletedRowsAndKeepsOrdersAndLists) {
 
     std::vector<std::string> labels;
     int gaugeReports = 0;
-    RebuildFaxTables(outgoing_, received, spare, dir_.Path(),
-                     {[&](const std::string& label) { labels.push_back(label); }, [&](int) { ++gaugeReports; }});
+    RebuildFaxTables(
+        outgoing_, received, spare, dir_.Path(),
+        {[&](const std::string& label) { labels.push_back(label); }, [&](int) { ++gaugeReports; }});
 
-    EXPECT_EQ(labels, (std::vector<std::string>{
-                          "Removing FAX file records marked for deletion", "Rebuilding FAX file indexes",
-                          "Removing RECEIVE file records marked for deletion", "Rebuilding RECEIVE file indexes",
-                          "Removing PHONE file records marked for deletion", "Rebuilding PHONE file indexes"}));
+    EXPECT_EQ(
+        labels,
+        (std::vector<std::string>{
+            "Removing FAX file records marked for deletion", "Rebuilding FAX file indexes",
+            "Removing RECEIVE file records marked for deletion", "Rebuilding RECEIVE file indexes",
+            "Removing PHONE file records marked for deletion", "Rebuilding PHONE file indexes"}));
     EXPECT_GT(gaugeReports, 0);
     EXPECT_EQ(outgoing_.RecCount(), 4u);
     EXPECT_EQ(outgoing_.IndexOrd(), outgoing_.TagArea("SUBJECT"));

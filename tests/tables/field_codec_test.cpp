@@ -17,10 +17,10 @@ TEST(FieldCodec, TextIsCutAtCharacterBoundariesAndPadded) {
     const Case cases[] = {
         {5, "abc", "abc  "},
         {5, "abcdefgh", "abcde"},
-        {4, "abc\xC3\xA9", "abc "},           // é would straddle the end
+        {4, "abc\xC3\xA9", "abc "},  // é would straddle the end
         {5, "abc\xC3\xA9", "abc\xC3\xA9"},
         {4, "\xE2\x82\xAC\xE2\x82\xAC", "\xE2\x82\xAC "},  // €€ into 4 bytes
-        {3, "\xC3", "   "},                   // an incomplete sequence is dropped, not overrun
+        {3, "\xC3", "   "},  // an incomplete sequence is dropped, not overrun
         {2, "", "  "},
     };
     for (const Case& c : cases) {
@@ -68,7 +68,8 @@ TEST(FieldCodec, FieldDefinitionsAreChecked) {
         {{"A", FieldType::Logical, 1, 0}, {"A", FieldType::Logical, 1, 0}},
     };
     for (const auto& fields : bad) EXPECT_THROW(ValidateFields(fields), TableError);
-    EXPECT_NO_THROW(ValidateFields({{"PAGES", FieldType::Numeric, 2, 0}, {"NOTE_1", FieldType::Character, 254, 0}}));
+    EXPECT_NO_THROW(ValidateFields(
+        {{"PAGES", FieldType::Numeric, 2, 0}, {"NOTE_1", FieldType::Character, 254, 0}}));
 }
 
 }  // namespace

@@ -17,10 +17,12 @@ struct CommandResult {
 inline CommandResult RunCommand(const std::string& command) {
     CommandResult result;
     FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
+    if (pipe == nullptr)
+        return result;
     std::array<char, 4096> buffer{};
     std::size_t got = 0;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), got);
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        result.output.append(buffer.data(), got);
     const int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;

@@ -22,7 +22,7 @@ const TagDefinition kByName{"NAME", "UPPER(NAME)", ".not. deleted()", false};
 const TagDefinition kByAgeDown{"AGE", "AGE", ".not. deleted()", true};
 
 class TableTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         path_ = dir_.Path() + "PEOPLE.DBF";
         Table::Create(path_, testing::PeopleFields());
@@ -78,9 +78,11 @@ TEST_F(TableTest, TagsOrderRowsAscendingDescendingAndFollowEdits) {
     table_.SetNumber("AGE", 5);
     table_.Post();
     AppendPerson(table_, "Eve", 45);
-    EXPECT_EQ(Column(table_, "NAME"), (std::vector<std::string>{"Eve", "carol", "Alice", "Dave", "bob"}));
+    EXPECT_EQ(Column(table_, "NAME"),
+              (std::vector<std::string>{"Eve", "carol", "Alice", "Dave", "bob"}));
     table_.SetOrder(0);
-    EXPECT_EQ(Column(table_, "NAME"), (std::vector<std::string>{"carol", "Alice", "bob", "Dave", "Eve"}));
+    EXPECT_EQ(Column(table_, "NAME"),
+              (std::vector<std::string>{"carol", "Alice", "bob", "Dave", "Eve"}));
     EXPECT_THROW(table_.SetOrder(3), TableError);
 }
 
@@ -141,7 +143,7 @@ TEST_F(TableTest, CancelDropsTheEditAndAppendNeedsPost) {
     EXPECT_EQ(table_.RecCount(), 1u);
     EXPECT_THROW(table_.SetText("NAME", "x"), TableError);  // not editing
     table_.Edit();
-    EXPECT_THROW(table_.SetText("AGE", "x"), TableError);    // wrong type
+    EXPECT_THROW(table_.SetText("AGE", "x"), TableError);  // wrong type
     EXPECT_THROW(table_.SetText("NOSUCH", "x"), TableError);
 }
 
@@ -155,12 +157,14 @@ TEST_F(TableTest, TagsKeptUpToDateByEditsEqualFreshlyBuiltOnes) {
         table_.SetOrder(pick(4));
         const int action = table_.RecCount() == 0 ? 0 : pick(3);
         if (action == 0) {
-            AppendPerson(table_, std::string(1, static_cast<char>('a' + pick(26))), pick(60), pick(2) == 0);
+            AppendPerson(table_, std::string(1, static_cast<char>('a' + pick(26))), pick(60),
+                         pick(2) == 0);
             continue;
         }
         table_.First();
         for (int skip = pick(10); skip > 0 && table_.Next();) --skip;
-        if (!table_.HasCurrentRow()) continue;
+        if (!table_.HasCurrentRow())
+            continue;
         if (action == 1) {
             table_.Edit();
             table_.SetNumber("AGE", pick(60));
@@ -172,7 +176,8 @@ TEST_F(TableTest, TagsKeptUpToDateByEditsEqualFreshlyBuiltOnes) {
     }
     table_.Close();
     table_.Open(path_);
-    EXPECT_EQ(table_.OpenedIndexState().status, IndexState::Matching) << table_.OpenedIndexState().reason;
+    EXPECT_EQ(table_.OpenedIndexState().status, IndexState::Matching)
+        << table_.OpenedIndexState().reason;
     EXPECT_EQ(table_.CheckIndexFile(), "");
 }
 
@@ -334,7 +339,8 @@ TEST(TableFiles, BrokenTablesGiveAClearErrorNeverACrash) {
             table.Open(path);
             ADD_FAILURE() << c.what << " opened";
         } catch (const TableError& error) {
-            EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos) << c.what << ": " << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos)
+                << c.what << ": " << error.what();
         }
         EXPECT_FALSE(table.IsOpen());
     }

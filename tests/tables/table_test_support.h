@@ -16,9 +16,10 @@
 namespace corvane::tables::testing {
 
 class ScratchDirectory {
-public:
+  public:
     ScratchDirectory() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "corvane-tables-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "corvane-tables-XXXXXX").string();
         path_ = mkdtemp(pattern.data());
         path_ += '/';
     }
@@ -26,7 +27,7 @@ public:
     // A path ending in '/', as the program directory is.
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -58,7 +59,8 @@ inline std::vector<char> ReadBytes(const std::string& path) {
 }
 
 inline void WriteBytes(const std::string& path, const std::vector<char>& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace corvane::tables::testing
