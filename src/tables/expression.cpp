@@ -160,28 +160,16 @@ class Parser {
         }
         ++at_;
         token.text = std::string(1, c);
-        switch (c) {
-            case '(':
-                token.kind = TokenKind::LeftParen;
+        static constexpr std::pair<char, TokenKind> kSingleCharacter[] = {
+            {'(', TokenKind::LeftParen}, {')', TokenKind::RightParen}, {',', TokenKind::Comma},
+            {'!', TokenKind::Not},       {'=', TokenKind::Operator},   {'<', TokenKind::Operator},
+            {'>', TokenKind::Operator},  {'#', TokenKind::Operator},   {'$', TokenKind::Operator},
+            {'+', TokenKind::Operator},  {'-', TokenKind::Operator}};
+        for (const auto& [character, kind] : kSingleCharacter) {
+            if (character == c) {
+                token.kind = kind;
                 return token;
-            case ')':
-                token.kind = TokenKind::RightParen;
-                return token;
-            case ',':
-                token.kind = TokenKind::Comma;
-                return token;
-            case '!':
-                token.kind = TokenKind::Not;
-                return token;
-            case '=':
-            case '<':
-            case '>':
-            case '#':
-            case '$':
-            case '+':
-            case '-':
-                token.kind = TokenKind::Operator;
-                return token;
+            }
         }
         token_.position = token.position;
         Fail("unexpected character \"" + token.text + "\"");
