@@ -30,8 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ScriptedModem far;  // nothing is sent to it
     SimComPort port(scheduler, far);
     FaxSession session(port, scheduler, scheduler);
-    session.modem.pageFine = size % 2 == 0;
-    session.modem.pageWide = size % 3 == 0;
+    session.modem.pageHeader.pageFlags = static_cast<std::uint16_t>(size % 4);  // fine, wide
     session.modem.params.localRates = {false, true, true, true, true, true, true};
     session.modem.control.ResetResponse();
     for (std::size_t i = 0; i < size; ++i) {

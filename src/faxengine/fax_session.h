@@ -3,7 +3,9 @@
 // parameters, and the port and platform the session runs on.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <fstream>
 #include <string>
 
 #include "faxengine/com_port.h"
@@ -11,6 +13,7 @@
 #include "faxengine/fax_class.h"
 #include "faxengine/modem_control.h"
 #include "faxengine/session_parameters.h"
+#include "faximage/apf_file.h"
 
 namespace corvane::engine {
 
@@ -60,12 +63,21 @@ struct FaxModemData {
     FaxModemData(ComPort& port, const Clock& clock, Platform& platform)
         : control(port, clock, platform) {}
 
+    static constexpr std::size_t kDataBufferSize = 4096;
+
+    // The page being sent or received, by its header's flags.
+    bool PageFine() const { return (pageHeader.pageFlags & faximage::pfFine) != 0; }
+    bool PageWide() const { return (pageHeader.pageFlags & faximage::pfWide) != 0; }
+
     ModemControl control;
     SessionParameters params;
     bool statusChanged = false;
-    // pfFine and pfWide of the page being sent.
-    bool pageFine = false;
-    bool pageWide = false;
+    std::fstream faxFile;
+    faximage::ApfFileHeader fileHeader;
+    faximage::ApfPageHeader pageHeader;
+    bool lineMode = false;  // pfCountedLines of the current page
+    std::array<std::uint8_t, kDataBufferSize> dataBuffer{};
+    std::uint16_t dataCount = 0;
     std::uint16_t hangupCode = 0;
     std::uint16_t postPageTries = 0;
     std::uint32_t answerOnRing = 1;

@@ -124,7 +124,7 @@ void SendIDFrame(FaxSession& session, std::uint8_t fcf) {
 
 void SendCapabilityFrame(FaxSession& session, CapabilityKind kind) {
     SessionParameters& params = session.modem.params;
-    SendFrame(session, CapabilityFrame(kind, params, session.modem.pageFine, session.modem.pageWide));
+    SendFrame(session, CapabilityFrame(kind, params, session.modem.PageFine(), session.modem.PageWide()));
     if (kind == CapabilityKind::DCS) {
         params.modulationCode = ModulationCodeOf(params.rateIndex);
     }
@@ -172,10 +172,10 @@ ParsedFrame ParseFrame(FaxSession& session) {
             break;
         case kFcfDIS: {
             DecodeCapabilities(params, CapabilityKind::DIS, byteAt(infoStart + 1),
-                               byteAt(infoStart + 2), session.modem.pageFine,
-                               session.modem.pageWide);
-            if ((session.modem.pageFine && !params.remoteFine) ||
-                (session.modem.pageWide && !params.remoteWide)) {
+                               byteAt(infoStart + 2), session.modem.PageFine(),
+                               session.modem.PageWide());
+            if ((session.modem.PageFine() && !params.remoteFine) ||
+                (session.modem.PageWide() && !params.remoteWide)) {
                 parsed.result = ecFaxBadMachine;
                 return parsed;
             }
@@ -184,8 +184,8 @@ ParsedFrame ParseFrame(FaxSession& session) {
         }
         case kFcfDCS & 0xFE:
             DecodeCapabilities(params, CapabilityKind::DCS, byteAt(infoStart + 1),
-                               byteAt(infoStart + 2), session.modem.pageFine,
-                               session.modem.pageWide);
+                               byteAt(infoStart + 2), session.modem.PageFine(),
+                               session.modem.PageWide());
             params.modulationCode = ModulationCodeOf(params.rateIndex);
             progress(kProgressConnectionParams);
             break;

@@ -157,8 +157,8 @@ TEST(T30FramesTest, ParseFrameChecksTheRemoteCanTakeThePage) {
     };
     for (const Case& c : cases) {
         SessionRig rig;
-        rig.session.modem.pageFine = c.pageFine;
-        rig.session.modem.pageWide = c.pageWide;
+        rig.session.modem.pageHeader.pageFlags =
+            (c.pageFine ? faximage::pfFine : 0) | (c.pageWide ? faximage::pfWide : 0);
         rig.Collect(std::string("\xFF\x13\x80\x00", 4) + char(c.octet2) + char(c.octet3) +
                     "\x10\x03");
         EXPECT_EQ(ParseFrame(rig.session).result, c.result);
