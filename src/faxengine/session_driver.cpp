@@ -26,11 +26,7 @@ void SessionDriver::StartSession() {
         // Another session owns the port's triggers and event procedure;
         // finishing normally would tear them down.
         ReportError(ecEventProcInUse);
-        platform().Post([this, alive = std::weak_ptr<bool>(alive_), code = data.faxErrorCode] {
-            if (!alive.expired()) {
-                owner_.Finished(code);
-            }
-        });
+        PostFinish();
         return;
     }
     running_ = true;
@@ -109,8 +105,11 @@ void SessionDriver::FinishSession() {
     session_.data.classesKnown = false;
     // Every start initialises the modem again.
     session_.modem.control.modemReady = false;
-    platform().Post([this, alive = std::weak_ptr<bool>(alive_),
-                     code = session_.data.faxErrorCode] {
+    PostFinish();
+}
+
+void SessionDriver::PostFinish() {
+    platform().Post([this, alive = std::weak_ptr<bool>(alive_), code = session_.data.faxErrorCode] {
         if (!alive.expired()) {
             owner_.Finished(code);
         }

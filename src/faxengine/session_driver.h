@@ -73,6 +73,7 @@ private:
     void Run(SessionEvent event);
     void ArmStatusTimer();
     void ReleaseTriggers();
+    void PostFinish();
 
     Platform& platform() { return session_.platform; }
 
