@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "simmodem/hdlc.h"
+#include "simmodem/t30_codec.h"
 
 namespace corvane::simmodem {
 
@@ -169,12 +170,7 @@ void Class1Modem::DataByte(std::uint8_t byte) {
         }
         return;
     }
-    if (transmitter().PendingBytes() >= config().transmitBufferSize) {
-        ++counters().transmitOverflows;
-        return;
-    }
-    transmitter().SendData({&byte, 1});
-    CheckTransmitFlow();
+    QueueForLine(byte);
 }
 
 void Class1Modem::FrameFromComputer() {
@@ -274,7 +270,7 @@ void Class1Modem::CallUpAsAnswerer() {
     Enter(State::Silence);
     silenceTicks_ = 0;
     const unsigned generation = generation_;
-    scheduler().After(kAnswerTone, [this, generation, alive = Alive()] {
+    scheduler().After(t30::kAnswerTone, [this, generation, alive = Alive()] {
         if (!alive.expired() && generation == generation_) {
             TransmitFrames();
         }

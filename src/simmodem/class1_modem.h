@@ -14,8 +14,6 @@ class Class1Modem : public SimModem {
 public:
     // Longest frame a class 1 modem takes from the computer.
     static constexpr std::size_t kMaxFrame = 256;
-    // Answer tone after ATA before the modem's own V.21 flags.
-    static constexpr engine::Micros kAnswerTone = engine::Milliseconds(3075);
 
     Class1Modem(PhoneNetwork& network, ModemConfig config);
 

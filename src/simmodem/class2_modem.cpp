@@ -13,12 +13,6 @@ using engine::Seconds;
 
 namespace {
 
-constexpr engine::Micros kT1 = Seconds(35);
-constexpr engine::Micros kT2 = Seconds(6);
-constexpr engine::Micros kT4 = Seconds(3);
-constexpr engine::Micros kTurnaround = Milliseconds(75);
-constexpr engine::Micros kAnswerTone = Milliseconds(3075);
-constexpr int kMaxRepeats = 3;
 
 // Hang-up codes of the class 2 services.
 constexpr int kNormalEnd = 0;
@@ -32,14 +26,6 @@ constexpr int kPhaseDTransmit = 50;
 constexpr int kPhaseBReceive = 70;
 constexpr int kNoPage = 73;
 constexpr int kPhaseDReceive = 100;
-
-std::uint8_t Reversed(std::uint8_t byte) {
-    std::uint8_t out = 0;
-    for (int bit = 0; bit < 8; ++bit) {
-        if (byte & (1u << bit)) out |= static_cast<std::uint8_t>(0x80u >> bit);
-    }
-    return out;
-}
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
@@ -367,12 +353,7 @@ void Class2Modem::DataByte(std::uint8_t byte) {
             dleSeen_ = true;
             return;
         }
-        if (transmitter().PendingBytes() >= config().transmitBufferSize) {
-            ++counters().transmitOverflows;
-            return;
-        }
-        transmitter().SendData({&byte, 1});
-        CheckTransmitFlow();
+        QueueForLine(byte);
         return;
     }
     // Receiving: DC2 lets the page flow, CAN abandons the call.
@@ -532,7 +513,7 @@ void Class2Modem::DeliverPage() {
     std::vector<std::uint8_t> bytes(page_.begin() + static_cast<std::ptrdiff_t>(delivered_), page_.end());
     delivered_ = page_.size();
     if (!Class20()) {
-        std::transform(bytes.begin(), bytes.end(), bytes.begin(), Reversed);
+        std::transform(bytes.begin(), bytes.end(), bytes.begin(), ReverseBits);
     }
     SendShielded(bytes);
     if (pageComplete_) {

@@ -44,6 +44,14 @@ std::string FormatClass2Params(const Class2Params& params) {
     return text;
 }
 
+std::uint8_t ReverseBits(std::uint8_t byte) {
+    std::uint8_t out = 0;
+    for (int bit = 0; bit < 8; ++bit) {
+        if (byte & (1u << bit)) out |= static_cast<std::uint8_t>(0x80u >> bit);
+    }
+    return out;
+}
+
 std::string Class2ParamRanges() { return "(0,1),(0-5),(0-2),(0-2),(0-3),(0-2),(0,1),(0-7)"; }
 
 int Class2RateCode(int bitsPerSecond) {

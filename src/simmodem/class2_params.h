@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,9 @@ std::optional<Class2Params> ParseClass2Params(const std::string& text, const Cla
 std::string FormatClass2Params(const Class2Params& params);
 // The answer to "=?".
 std::string Class2ParamRanges();
+
+// Class 2 page data towards the computer: each byte's bit order reversed.
+std::uint8_t ReverseBits(std::uint8_t byte);
 
 int Class2RateCode(int bitsPerSecond);  // 2400 -> 0 ... 14400 -> 5
 int Class2RateBps(int code);

@@ -51,14 +51,6 @@ struct ReceivedPage {
 
 class RemoteFax : public LineParty {
 public:
-    // T.30 timers.
-    static constexpr engine::Micros kT1 = engine::Seconds(35);
-    static constexpr engine::Micros kT2 = engine::Seconds(6);
-    static constexpr engine::Micros kT4 = engine::Seconds(3);
-    static constexpr engine::Micros kTurnaround = engine::Milliseconds(75);
-    static constexpr engine::Micros kAnswerTone = engine::Milliseconds(3075);
-    static constexpr int kMaxRepeats = 3;
-
     RemoteFax(PhoneNetwork& network, RemoteFaxConfig config);
     ~RemoteFax() override;
 

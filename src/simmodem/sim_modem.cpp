@@ -166,6 +166,15 @@ void SimModem::PumpToComputer() {
     });
 }
 
+void SimModem::QueueForLine(std::uint8_t byte) {
+    if (transmitter_.PendingBytes() >= config_.transmitBufferSize) {
+        ++counters_.transmitOverflows;
+        return;
+    }
+    transmitter_.SendData({&byte, 1});
+    CheckTransmitFlow();
+}
+
 // Holds the computer off while the transmit buffer is three quarters full.
 void SimModem::CheckTransmitFlow() {
     const std::size_t pending = transmitter_.PendingBytes();

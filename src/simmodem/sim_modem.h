@@ -118,6 +118,8 @@ protected:
     engine::Micros CarrierInSince() const { return carrierInSince_; }
     // Computer-to-line flow control around the transmit buffer.
     void CheckTransmitFlow();
+    // A page-data byte from the computer onto the line; lost when the buffer is full.
+    void QueueForLine(std::uint8_t byte);
     bool OfferedClass(const std::string& name) const;
 
 private:

@@ -24,6 +24,15 @@ inline constexpr std::uint8_t kControlMore = 0x03;
 inline constexpr std::uint8_t kControlFinal = 0x13;
 inline constexpr std::size_t kIdLength = 20;
 
+// T.30 timers and the pause before a station answers.
+inline constexpr Micros kT1 = engine::Seconds(35);
+inline constexpr Micros kT2 = engine::Seconds(6);
+inline constexpr Micros kT4 = engine::Seconds(3);
+inline constexpr Micros kTurnaround = engine::Milliseconds(75);
+// Answer tone (CED) and the gap after it.
+inline constexpr Micros kAnswerTone = engine::Milliseconds(3075);
+inline constexpr int kMaxRepeats = 3;
+
 std::string FcfName(std::uint8_t fcf);  // "DCS", or "FCF 0x.." for unknown ones
 
 // Modem families a DIS offers.

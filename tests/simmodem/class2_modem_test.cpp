@@ -36,20 +36,12 @@ const Dialect kClass20{"2.0", "+FLI", "+FIS", "+FCO", "+FCI", "+FIS", "+FCS", "+
 
 std::string Line(const std::string& text) { return "\r\n" + text + "\r\n"; }
 
-std::uint8_t Reversed(std::uint8_t byte) {
-    std::uint8_t out = 0;
-    for (int bit = 0; bit < 8; ++bit) {
-        if (byte & (1u << bit)) out |= static_cast<std::uint8_t>(0x80u >> bit);
-    }
-    return out;
-}
-
 // What a class 2 computer receives for a page, in line bit order.
 std::vector<std::uint8_t> LineOrder(const std::string& delivered, bool reversed) {
     std::vector<std::uint8_t> bytes;
     for (char c : Unshield(delivered)) {
         const auto byte = static_cast<std::uint8_t>(c);
-        bytes.push_back(reversed ? Reversed(byte) : byte);
+        bytes.push_back(reversed ? ReverseBits(byte) : byte);
     }
     return bytes;
 }
