@@ -160,7 +160,7 @@ bool T4TableDecoder::DecodeBuffered(bool stopAtPageEnd) {
     for (;;) {
         if (skippingOnes) {
             const int ones = std::countr_one(bits);  // never more than count
-            bits >>= ones;
+            bits = ones < 64 ? bits >> ones : 0;  // a shift by 64 would leave the bits as they are
             count -= ones;
             if (count == 0) break;
             skippingOnes = false;

@@ -57,6 +57,12 @@ const Damage kDamages[] = {
          for (int i = 0; i < 20; ++i) page.insert(page.begin() + r() % page.size(), 1 + r() % 5, 0);
          return page;
      }},
+    {"LongRunsOfOnes",  // skipped after a dead end, more than a whole buffer load at once
+     [](std::mt19937& r) {
+         Stream page = CleanPage(r);
+         for (int i = 0; i < 3; ++i) page.insert(page.begin() + r() % page.size(), 8 + r() % 40, 0xFF);
+         return page;
+     }},
     {"RandomGarbage", [](std::mt19937& r) { return Garbage(r, false); }},
     {"SparseGarbage", [](std::mt19937& r) { return Garbage(r, true); }},
     {"TwoPagesBackToBack",
@@ -67,6 +73,8 @@ const Damage kDamages[] = {
          return page;
      }},
 };
+
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
 
 class DecoderEquivalenceTest : public ::testing::TestWithParam<Damage> {};
 
