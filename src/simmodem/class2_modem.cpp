@@ -38,7 +38,9 @@ std::string Unquoted(const std::string& text) {
 
 Class2Modem::Class2Modem(PhoneNetwork& network, ModemConfig config)
     : Class1Modem(network, std::move(config)),
-      reader_(false, [this](const std::string& text) { complaints_.push_back(text); }) {}
+      reader_(false, [this](const std::string& text) { complaints_.push_back(text); }) {
+    FactoryReset();  // the base's constructor could not reach this class's defaults
+}
 
 bool Class2Modem::Active() const { return FaxClass() == "2" || FaxClass() == "2.0"; }
 
@@ -439,7 +441,7 @@ void Class2Modem::CallUpAsAnswerer() {
             Fail(kPhaseBReceive);
             return;
         }
-        Report(Tag("+FCON", "+FCO"), "");
+        Report(Tag("+FCON", "+FCO"));
         connectReported_ = true;
         SendIdentification();
     });
@@ -572,7 +574,7 @@ void Class2Modem::LineSignalArrived(const LineSignal& signal) {
                 if (phase_ == Phase::AwaitDis && !connectReported_) {
                     StopCarrierWait();
                     connectReported_ = true;
-                    Report(Tag("+FCON", "+FCO"), "");
+                    Report(Tag("+FCON", "+FCO"));
                     Arm(kT1);
                 }
                 return;

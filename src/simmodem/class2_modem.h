@@ -60,7 +60,9 @@ private:
     bool Active() const;
     bool Class20() const { return FaxClass() == "2.0"; }
     std::string Tag(const char* class2, const char* class20) const { return Class20() ? class20 : class2; }
-    void Report(const std::string& tag, const std::string& value) { SendInfo(tag + ":" + value); }
+    void Report(const std::string& tag, const std::string& value = {}) {
+        SendInfo(value.empty() ? tag : tag + ":" + value);
+    }
     void Complete(Pending pending, ResultCode result);
     void Fail(int hangupCode);
     void ReportHangup(int code);

@@ -399,6 +399,7 @@ SimModem::Reply SimModem::Dial(const std::string& dialString) {
         return Reply::Error;
     }
     dialled_ = true;
+    if (callLog_) callLog_("dialling " + DialledDigits(dialString));
     call_ = network_.Dial(*this, dialString);
     transmitter_.SetCall(call_);
     StartWaitForCarrier();
@@ -419,6 +420,7 @@ SimModem::Reply SimModem::AnswerCall() {
     dialled_ = false;
     transmitter_.SetCall(call_);
     call_->Answer();
+    if (callLog_) callLog_("answered");
     line_->SetDCD(true);
     CallUpAsAnswerer();
     return Reply::Later;
@@ -464,6 +466,7 @@ void SimModem::HangUp() {
         line_->SetDCD(false);
     }
     if (hadCall) {
+        if (callLog_) callLog_("hung up");
         CallFinished(false);
     }
 }
@@ -521,6 +524,7 @@ void SimModem::CallEnded() {
         return;
     }
     const bool report = dataOnline_ || waitingForCarrier_;
+    if (callLog_) callLog_("the other side hung up");
     transmitter_.Abort();
     call_.reset();
     transmitter_.SetCall(nullptr);

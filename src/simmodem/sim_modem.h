@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,8 @@ public:
     bool OffHook() const override { return call_ != nullptr; }
 
     const ModemCounters& Counters() const { return counters_; }
+    // Tells each call's dialling, answering and end, for a program's log.
+    void SetCallLog(std::function<void(const std::string&)> log) { callLog_ = std::move(log); }
     const std::string& FaxClass() const { return faxClass_; }
     int Register(int index) const { return registers_.at(static_cast<std::size_t>(index)); }
 
@@ -179,6 +182,7 @@ private:
     bool holdingComputer_ = false;  // CTS off or XOFF sent
 
     ModemCounters counters_;
+    std::function<void(const std::string&)> callLog_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
 protected:

@@ -79,7 +79,7 @@ TEST_P(Class2Dialects, SendsTwoPagesToARemoteMachine) {
     ASSERT_TRUE(computer.WaitFor(kOk));
 
     computer.Command("ATD555");
-    EXPECT_EQ(computer.Until(kOk), Line(std::string(d.connect) + ":") + Line(std::string(d.calledId) + ":\"5550100\"") +
+    EXPECT_EQ(computer.Until(kOk), Line(d.connect) + Line(std::string(d.calledId) + ":\"5550100\"") +
                                       Line(std::string(d.remoteCaps) + ":1,5,1,2,0,0,0,0") + kOk);
     const std::vector<std::vector<std::uint8_t>> pages = {CodedPage(20), CodedPage(30)};
     for (std::size_t i = 0; i < pages.size(); ++i) {
@@ -126,7 +126,7 @@ TEST_P(Class2Dialects, ReceivesFromACallingMachine) {
     caller.Dial("200");
     ASSERT_TRUE(computer.WaitFor(Line("RING")));
     computer.Command("ATA");
-    EXPECT_EQ(computer.Until(kOk), Line(std::string(d.connect) + ":") + Line(std::string(d.transmitId) + ":\"777\"") +
+    EXPECT_EQ(computer.Until(kOk), Line(d.connect) + Line(std::string(d.transmitId) + ":\"777\"") +
                                       Line(std::string(d.sessionReport) + ":0,5,0,2,0,0,0,0") + kOk);
     for (std::size_t i = 0; i < config.pagesToSend.size(); ++i) {
         const bool last = i + 1 == config.pagesToSend.size();

@@ -1,0 +1,50 @@
+// A simulated modem's serial side on a pseudo-terminal: what the modem
+// sends goes to the pty master, what a program writes to the slave (found
+// through a symlink) reaches the modem. A pty has no modem-status lines;
+// the slave being open stands for DTR.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "faxengine/sim_port.h"
+
+namespace corvane::modemtool {
+
+class PtyLine : public engine::SimLine {
+public:
+    PtyLine(engine::Scheduler& scheduler, engine::FarEndpoint& modem);
+    ~PtyLine() override;
+    PtyLine(const PtyLine&) = delete;
+    PtyLine& operator=(const PtyLine&) = delete;
+
+    // Opens the pty and puts the symlink at link. False with error set on failure.
+    bool Open(const std::string& link, std::string& error);
+    // Moves bytes both ways without blocking; call often.
+    void Service();
+    bool ProgramAttached() const { return attached_; }
+    int MasterFd() const { return master_; }
+    const std::string& Link() const { return link_; }
+
+    // SimLine
+    void SendToComputer(std::string_view bytes) override;
+    void SetDCD(bool) override {}
+    void SetCTS(bool) override {}
+    bool DTR() const override { return attached_; }
+    bool RTS() const override { return output_.size() < kHoldOffBytes; }
+    engine::Scheduler& scheduler() override { return scheduler_; }
+
+private:
+    static constexpr std::size_t kHoldOffBytes = 16384;
+
+    void Flush();
+
+    engine::Scheduler& scheduler_;
+    engine::FarEndpoint& modem_;
+    int master_ = -1;
+    std::string link_;
+    std::string output_;
+    bool attached_ = false;
+};
+
+}  // namespace corvane::modemtool
