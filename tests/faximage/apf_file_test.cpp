@@ -140,7 +140,7 @@ TEST_F(ApfFileTest, EmptyFaxAndTruncatedChain) {
 
     // Count says three, the file ends inside page 2: a read error, not a format error.
     auto bytes = ApfBytes(HeaderFor(3), {{0, std::vector<std::uint8_t>(10)}, {0, std::vector<std::uint8_t>(100)}});
-    bytes.resize(bytes.size() - 50);
+    bytes.erase(bytes.end() - 50, bytes.end());
     const std::string truncated = Write("truncated.apf", bytes);
     EXPECT_EQ(LookupPageHeader(truncated, 2, page), ecOK);
     EXPECT_EQ(LookupPageHeader(truncated, 3, page), -100);
