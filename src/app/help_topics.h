@@ -1,0 +1,13 @@
+// Help topic numbers; each has a page in the help window.
+#pragma once
+
+namespace corvane::app {
+
+inline constexpr int kHelpContents = 1009;
+inline constexpr int kHelpFaxEditor = 1015;
+inline constexpr int kHelpPhoneBook = 1019;
+inline constexpr int kHelpPhoneBookEditor = 1020;
+inline constexpr int kHelpDeleteFax = 1031;
+inline constexpr int kHelpTroubleshooting = 1032;
+
+}  // namespace corvane::app

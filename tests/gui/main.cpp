@@ -1,0 +1,13 @@
+// The GUI tests run on the offscreen platform inside one QApplication.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include "app/app_resources.h"
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    corvane::app::InitResources();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
