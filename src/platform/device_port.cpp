@@ -1,6 +1,7 @@
 #include "platform/device_port.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -60,6 +61,11 @@ int OpenErrorCode(int error) {
         default:
             return FileErrorCode(error);
     }
+}
+
+bool DeviceHungUp(int fd) {
+    pollfd state{fd, POLLIN, 0};
+    return poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR)) != 0;
 }
 
 }  // namespace
@@ -234,14 +240,14 @@ void DevicePort::ReadDevice() {
     while (fd_ >= 0 && !hungUp_ && in_.size() < settings_.inSize) {
         const std::size_t room = std::min(chunk.size(), settings_.inSize - in_.size());
         const ssize_t count = ::read(fd_, chunk.data(), room);
-        if (count < 0 && (errno == EAGAIN || errno == EINTR)) {
-            break;
-        }
         if (count <= 0) {
-            // The device is gone (a pty whose other side closed reads EIO
-            // for ever); stop listening instead of spinning on it.
-            hungUp_ = true;
-            Log().Note(clock().MilliSeconds(), "device hung up");
+            // A raw terminal reads 0 both when nothing waits and when the
+            // device is gone (the far side of a pty closed); only the
+            // latter reports a hang-up, and it would wake us for ever.
+            if ((count < 0 && errno != EAGAIN && errno != EINTR) || DeviceHungUp(fd_)) {
+                hungUp_ = true;
+                Log().Note(clock().MilliSeconds(), "device hung up");
+            }
             break;
         }
         for (ssize_t i = 0; i < count; ++i) {
