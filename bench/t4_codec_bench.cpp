@@ -40,7 +40,8 @@ Page TextPage() {
                 const std::uint8_t* glyphRow = &font[c * 48 + (row / 2) * 3];
                 const int x = 50 + k * 20;
                 for (int b = 0; b < 20; ++b)
-                    if (glyphRow[b / 8] >> (7 - b % 8) & 1) raster[(x + b) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x + b) % 8));
+                    if (glyphRow[b / 8] >> (7 - b % 8) & 1)
+                        raster[(x + b) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x + b) % 8));
             }
         }
     }
@@ -57,7 +58,8 @@ Page DensePage() {
         for (int x = 0; x < kWidth;) {
             const int length = 1 + run(random);
             for (int i = x; i < std::min(kWidth, x + length); ++i)
-                if (black) page[y * kRowBytes + i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
+                if (black)
+                    page[y * kRowBytes + i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
             x += length;
             black = !black;
         }
@@ -80,31 +82,42 @@ struct MemoryFile {
 
 tsize_t MemRead(thandle_t h, tdata_t buf, tsize_t size) {
     auto* f = static_cast<MemoryFile*>(h);
-    const tsize_t n = std::max<tsize_t>(0, std::min<tsize_t>(size, static_cast<tsize_t>(f->bytes.size()) - f->pos));
+    const tsize_t n = std::max<tsize_t>(
+        0, std::min<tsize_t>(size, static_cast<tsize_t>(f->bytes.size()) - f->pos));
     std::memcpy(buf, f->bytes.data() + f->pos, n);
     f->pos += n;
     return n;
 }
 tsize_t MemWrite(thandle_t h, tdata_t buf, tsize_t size) {
     auto* f = static_cast<MemoryFile*>(h);
-    if (f->pos + size > f->bytes.size()) f->bytes.resize(f->pos + size);
+    if (f->pos + size > f->bytes.size())
+        f->bytes.resize(f->pos + size);
     std::memcpy(f->bytes.data() + f->pos, buf, size);
     f->pos += size;
     return size;
 }
 toff_t MemSeek(thandle_t h, toff_t offset, int whence) {
     auto* f = static_cast<MemoryFile*>(h);
-    f->pos = whence == SEEK_SET ? offset : whence == SEEK_CUR ? f->pos + offset : f->bytes.size() + offset;
+    f->pos = whence == SEEK_SET   ? offset
+             : whence == SEEK_CUR ? f->pos + offset
+                                  : f->bytes.size() + offset;
     return f->pos;
 }
-int MemClose(thandle_t) { return 0; }
-toff_t MemSize(thandle_t h) { return static_cast<MemoryFile*>(h)->bytes.size(); }
-int MemMap(thandle_t, tdata_t*, toff_t*) { return 0; }
+int MemClose(thandle_t) {
+    return 0;
+}
+toff_t MemSize(thandle_t h) {
+    return static_cast<MemoryFile*>(h)->bytes.size();
+}
+int MemMap(thandle_t, tdata_t*, toff_t*) {
+    return 0;
+}
 void MemUnmap(thandle_t, tdata_t, toff_t) {}
 
 TIFF* OpenMemory(MemoryFile& file, const char* mode) {
     file.pos = 0;
-    return TIFFClientOpen("page", mode, &file, MemRead, MemWrite, MemSeek, MemClose, MemSize, MemMap, MemUnmap);
+    return TIFFClientOpen("page", mode, &file, MemRead, MemWrite, MemSeek, MemClose, MemSize,
+                          MemMap, MemUnmap);
 }
 
 void LibtiffEncode(const Page& page, MemoryFile& file) {
@@ -121,7 +134,8 @@ void LibtiffEncode(const Page& page, MemoryFile& file) {
     TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, kLines);
     std::vector<std::uint8_t> row(kRowBytes);
     for (int y = 0; y < kLines; ++y) {
-        std::memcpy(row.data(), &page[y * kRowBytes], kRowBytes);  // libtiff may change the row it is given
+        std::memcpy(row.data(), &page[y * kRowBytes],
+                    kRowBytes);  // libtiff may change the row it is given
         TIFFWriteScanline(tiff, row.data(), y, 0);
     }
     TIFFClose(tiff);
@@ -150,7 +164,8 @@ void OurEncode(const Page& page, std::vector<std::uint8_t>& coded) {
 
 void Finish(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
-    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["pages/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void EncodeOurs(benchmark::State& state, const std::string& name) {
@@ -180,7 +195,8 @@ void DecodeOurs(benchmark::State& state, const std::string& name) {
     Page out(kRowBytes * kLines);
     int y = 0;
     T4TableDecoder decoder([&](const std::uint8_t* line, int bytes) {
-        if (y < kLines) std::memcpy(&out[y++ * kRowBytes], line, std::min(bytes, kRowBytes));
+        if (y < kLines)
+            std::memcpy(&out[y++ * kRowBytes], line, std::min(bytes, kRowBytes));
     });
     for (auto _ : state) {
         y = 0;
@@ -188,7 +204,8 @@ void DecodeOurs(benchmark::State& state, const std::string& name) {
         decoder.DecodeBlock(coded.data(), coded.size());
         benchmark::DoNotOptimize(out.data());
     }
-    if (y != kLines || out != PageNamed(name)) state.SkipWithError("our decoder lost the page");
+    if (y != kLines || out != PageNamed(name))
+        state.SkipWithError("our decoder lost the page");
     Finish(state);
 }
 
@@ -200,38 +217,42 @@ void DecodeLibtiff(benchmark::State& state, const std::string& name) {
         LibtiffDecode(file, out);
         benchmark::DoNotOptimize(out.data());
     }
-    if (out != PageNamed(name)) state.SkipWithError("libtiff lost the page");
+    if (out != PageNamed(name))
+        state.SkipWithError("libtiff lost the page");
     Finish(state);
 }
 
 // Keeps the best time of each benchmark (the machine may be shared, so the
 // fastest of the repetitions is the fairest) and prints the ratios at the end.
 class TableReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+            if (run.error_occurred || run.run_type != Run::RT_Iteration)
+                continue;
             const double seconds = run.GetAdjustedCPUTime() / 1e3;  // ms
             auto [it, added] = seconds_.emplace(run.run_name.function_name, seconds);
-            if (!added) it->second = std::min(it->second, seconds);
+            if (!added)
+                it->second = std::min(it->second, seconds);
         }
         ConsoleReporter::ReportRuns(runs);
     }
 
     void PrintTable() const {
-        std::printf("\nBest of the repetitions, CPU time:\n%-8s %-6s %14s %14s %8s\n", "", "page", "ours pages/s",
-                    "libtiff p/s", "ratio");
+        std::printf("\nBest of the repetitions, CPU time:\n%-8s %-6s %14s %14s %8s\n", "", "page",
+                    "ours pages/s", "libtiff p/s", "ratio");
         for (const char* op : {"Encode", "Decode"})
             for (const char* page : {"text", "dense"}) {
                 const auto ours = seconds_.find(std::string(op) + "/" + page + "/ours");
                 const auto theirs = seconds_.find(std::string(op) + "/" + page + "/libtiff");
-                if (ours == seconds_.end() || theirs == seconds_.end()) continue;
-                std::printf("%-8s %-6s %14.1f %14.1f %7.2fx\n", op, page, 1 / ours->second, 1 / theirs->second,
-                            theirs->second / ours->second);
+                if (ours == seconds_.end() || theirs == seconds_.end())
+                    continue;
+                std::printf("%-8s %-6s %14.1f %14.1f %7.2fx\n", op, page, 1 / ours->second,
+                            1 / theirs->second, theirs->second / ours->second);
             }
     }
 
-private:
+  private:
     std::map<std::string, double> seconds_;
 };
 
@@ -240,13 +261,17 @@ private:
 int main(int argc, char** argv) {
     TIFFSetWarningHandler(nullptr);
     using Function = void (*)(benchmark::State&, const std::string&);
-    const std::pair<const char*, Function> kinds[] = {{"Encode/%s/ours", EncodeOurs}, {"Encode/%s/libtiff", EncodeLibtiff},
-                                                      {"Decode/%s/ours", DecodeOurs}, {"Decode/%s/libtiff", DecodeLibtiff}};
+    const std::pair<const char*, Function> kinds[] = {{"Encode/%s/ours", EncodeOurs},
+                                                      {"Encode/%s/libtiff", EncodeLibtiff},
+                                                      {"Decode/%s/ours", DecodeOurs},
+                                                      {"Decode/%s/libtiff", DecodeLibtiff}};
     for (const std::string page : {"text", "dense"})
         for (const auto& [pattern, function] : kinds) {
             char name[64];
             std::snprintf(name, sizeof name, pattern, page.c_str());
-            benchmark::RegisterBenchmark(name, function, page)->Unit(benchmark::kMillisecond)->Repetitions(5);
+            benchmark::RegisterBenchmark(name, function, page)
+                ->Unit(benchmark::kMillisecond)
+                ->Repetitions(5);
         }
     benchmark::Initialize(&argc, argv);
     TableReporter reporter;

@@ -23,23 +23,28 @@ std::FILE* CreateTemporary(const std::string& path, std::string& tempPath) {
         tempPath = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
         const int fd = ::open(tempPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            if (std::FILE* file = ::fdopen(fd, "w+b")) return file;
+            if (std::FILE* file = ::fdopen(fd, "w+b"))
+                return file;
             ::close(fd);
             ::unlink(tempPath.c_str());
             return nullptr;
         }
-        if (errno != EEXIST) return nullptr;
+        if (errno != EEXIST)
+            return nullptr;
     }
     return nullptr;
 }
 
 }  // namespace
 
-ApfWriter::~ApfWriter() { Abandon(); }
+ApfWriter::~ApfWriter() {
+    Abandon();
+}
 
 int ApfWriter::Create(const std::string& path, Mode mode) {
     Abandon();
-    if (path.empty()) return ecFileNotFound;
+    if (path.empty())
+        return ecFileNotFound;
     path_ = path;
     mode_ = mode;
     if (mode == Mode::Atomic) {
@@ -48,7 +53,8 @@ int ApfWriter::Create(const std::string& path, Mode mode) {
         writePath_ = path;
         file_ = std::fopen(path.c_str(), "w+b");
     }
-    if (!file_) return FileErrorCode(errno);
+    if (!file_)
+        return FileErrorCode(errno);
     buffer_.clear();
     buffer_.reserve(kBlockSize);
     pageHeaderOffset_ = -1;
@@ -60,8 +66,10 @@ int ApfWriter::Create(const std::string& path, Mode mode) {
 }
 
 int ApfWriter::BeginPage(std::uint16_t pageFlags) {
-    if (!file_) return kFileNotOpen;
-    if (pageHeaderOffset_ >= 0) return kBadArgument;
+    if (!file_)
+        return kFileNotOpen;
+    if (pageHeaderOffset_ >= 0)
+        return kBadArgument;
     pageHeaderOffset_ = fileEnd_ + static_cast<long>(buffer_.size());
     pageFlags_ = pageFlags;
     pageLength_ = 0;
@@ -70,37 +78,47 @@ int ApfWriter::BeginPage(std::uint16_t pageFlags) {
 }
 
 int ApfWriter::Append(const std::uint8_t* data, std::size_t size) {
-    if (file_ && pageHeaderOffset_ < 0) return kBadArgument;
+    if (file_ && pageHeaderOffset_ < 0)
+        return kBadArgument;
     return Append(data, size, true);
 }
 
 int ApfWriter::Append(const std::uint8_t* data, std::size_t size, bool pageData) {
-    if (!file_) return kFileNotOpen;
+    if (!file_)
+        return kFileNotOpen;
     while (size > 0) {
         const std::size_t room = kBlockSize - buffer_.size();
         const std::size_t part = std::min(room, size);
         buffer_.insert(buffer_.end(), data, data + part);
         data += part;
         size -= part;
-        if (pageData) pageLength_ += static_cast<std::uint32_t>(part);
+        if (pageData)
+            pageLength_ += static_cast<std::uint32_t>(part);
         if (buffer_.size() == kBlockSize)
-            if (int code = Flush()) return code;
+            if (int code = Flush())
+                return code;
     }
     return 0;
 }
 
 int ApfWriter::AppendLineRecord(const std::uint8_t* data, std::uint16_t size) {
-    const std::uint8_t count[2] = {static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8)};
-    if (int code = Append(count, sizeof count)) return code;
+    const std::uint8_t count[2] = {static_cast<std::uint8_t>(size),
+                                   static_cast<std::uint8_t>(size >> 8)};
+    if (int code = Append(count, sizeof count))
+        return code;
     return Append(data, size);
 }
 
 int ApfWriter::EndPage() {
-    if (!file_) return kFileNotOpen;
-    if (pageHeaderOffset_ < 0) return kBadArgument;
-    if (int code = Flush()) return code;
+    if (!file_)
+        return kFileNotOpen;
+    if (pageHeaderOffset_ < 0)
+        return kBadArgument;
+    if (int code = Flush())
+        return code;
     const auto header = EncodePageHeader(ApfPageHeader{pageLength_, pageFlags_});
-    if (int code = WriteAt(pageHeaderOffset_, header.data(), header.size())) return code;
+    if (int code = WriteAt(pageHeaderOffset_, header.data(), header.size()))
+        return code;
     ++pageCount_;
     pageHeaderOffset_ = -1;
     if (mode_ == Mode::InPlace) {
@@ -108,23 +126,30 @@ int ApfWriter::EndPage() {
         ApfFileHeader fileHeader = NewFileHeader();
         fileHeader.pageCount = static_cast<std::uint16_t>(pageCount_);
         const auto bytes = EncodeFileHeader(fileHeader);
-        if (int code = WriteAt(0, bytes.data(), bytes.size())) return code;
-        if (std::fflush(file_) != 0) return Fail(FileErrorCode(errno));
+        if (int code = WriteAt(0, bytes.data(), bytes.size()))
+            return code;
+        if (std::fflush(file_) != 0)
+            return Fail(FileErrorCode(errno));
     }
     return 0;
 }
 
 int ApfWriter::Finish(ApfFileHeader header) {
-    if (!file_) return kFileNotOpen;
+    if (!file_)
+        return kFileNotOpen;
     if (pageHeaderOffset_ >= 0)
-        if (int code = EndPage()) return code;
-    if (int code = Flush()) return code;
+        if (int code = EndPage())
+            return code;
+    if (int code = Flush())
+        return code;
     header.signature = kApfSignature;
     header.pageCount = static_cast<std::uint16_t>(pageCount_);
     header.firstPageOffset = kApfFirstPageOffset;
     const auto bytes = EncodeFileHeader(header);
-    if (int code = WriteAt(0, bytes.data(), bytes.size())) return code;
-    if (std::fflush(file_) != 0 || ::fsync(fileno(file_)) != 0) return Fail(FileErrorCode(errno));
+    if (int code = WriteAt(0, bytes.data(), bytes.size()))
+        return code;
+    if (std::fflush(file_) != 0 || ::fsync(fileno(file_)) != 0)
+        return Fail(FileErrorCode(errno));
     std::FILE* file = file_;
     file_ = nullptr;
     if (std::fclose(file) != 0) {
@@ -141,7 +166,8 @@ int ApfWriter::Finish(ApfFileHeader header) {
 }
 
 void ApfWriter::Abandon() {
-    if (!file_) return;
+    if (!file_)
+        return;
     std::fclose(file_);
     file_ = nullptr;
     ::unlink(writePath_.c_str());
@@ -149,8 +175,10 @@ void ApfWriter::Abandon() {
 }
 
 int ApfWriter::Flush() {
-    if (buffer_.empty()) return 0;
-    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) return Fail(FileErrorCode(errno));
+    if (buffer_.empty())
+        return 0;
+    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
+        return Fail(FileErrorCode(errno));
     fileEnd_ += static_cast<long>(buffer_.size());
     buffer_.clear();
     return 0;

@@ -14,7 +14,7 @@
 namespace corvane::faximage {
 
 class ApfWriter {
-public:
+  public:
     enum class Mode {
         // Written under a temporary name and renamed by Finish: a failed or
         // abandoned conversion leaves no file at all.
@@ -46,7 +46,7 @@ public:
     int PageCount() const { return pageCount_; }
     std::uint32_t CurrentPageLength() const { return pageLength_; }
 
-private:
+  private:
     int Append(const std::uint8_t* data, std::size_t size, bool pageData);
     // Ends the file after an I/O error: an Atomic file is deleted, an
     // InPlace one is kept with the pages completed so far.

@@ -74,7 +74,8 @@ constexpr ErrorEntry kErrorTexts[] = {
 
 constexpr bool TextsFit() {
     for (const ErrorEntry& entry : kErrorTexts)
-        if (entry.code >= 0 || entry.text.empty() || entry.text.size() > 79) return false;
+        if (entry.code >= 0 || entry.text.empty() || entry.text.size() > 79)
+            return false;
     return true;
 }
 static_assert(TextsFit(), "error texts are at most 79 characters");
@@ -83,46 +84,47 @@ static_assert(TextsFit(), "error texts are at most 79 characters");
 
 std::string ErrorText(int code) {
     for (const ErrorEntry& entry : kErrorTexts)
-        if (entry.code == code) return std::string(entry.text);
+        if (entry.code == code)
+            return std::string(entry.text);
     return {};
 }
 
 int FileErrorCode(int errnoValue) {
     switch (errnoValue) {
-    case ENOENT:
-        return -2;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP:
-        return -3;
-    case EMFILE:
-    case ENFILE:
-        return -4;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-    case ETXTBSY:
-    case EBUSY:
-    case EEXIST:
-    case ENOTEMPTY:
-        return -5;
-    case EBADF:
-        return -6;
-    case ENOMEM:
-        return -8;
-    case EXDEV:
-        return -17;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-        return -101;
-    case ESPIPE:
-        return -156;
-    case EIO:
-        return -162;
-    default:
-        return -31;
+        case ENOENT:
+            return -2;
+        case ENOTDIR:
+        case ENAMETOOLONG:
+        case ELOOP:
+            return -3;
+        case EMFILE:
+        case ENFILE:
+            return -4;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR:
+        case ETXTBSY:
+        case EBUSY:
+        case EEXIST:
+        case ENOTEMPTY:
+            return -5;
+        case EBADF:
+            return -6;
+        case ENOMEM:
+            return -8;
+        case EXDEV:
+            return -17;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return -101;
+        case ESPIPE:
+            return -156;
+        case EIO:
+            return -162;
+        default:
+            return -31;
     }
 }
 

@@ -15,10 +15,13 @@ namespace {
 // previous line used), so whole bytes are stored. Bytes that would fall past
 // the buffer are dropped: no line codes that long.
 class StreamWriter {
-public:
+  public:
     explicit StreamWriter(T4Encoder& state)
-        : state_(state), bytePos_(std::clamp(state.bytePos, 0, kEncoderBufferSize)), count_(state.bitPos & 7) {
-        if (bytePos_ < kEncoderBufferSize) bits_ = state.buffer[bytePos_] & ((1u << count_) - 1);
+        : state_(state),
+          bytePos_(std::clamp(state.bytePos, 0, kEncoderBufferSize)),
+          count_(state.bitPos & 7) {
+        if (bytePos_ < kEncoderBufferSize)
+            bits_ = state.buffer[bytePos_] & ((1u << count_) - 1);
     }
 
     void Put(std::uint32_t value, int length) {
@@ -50,7 +53,8 @@ public:
         if (run >= 64) {
             const t4::Code makeUp = codes.makeUp[run / 64 - 1];
             const t4::Code terminating = codes.terminating[run % 64];
-            Put(makeUp.value | std::uint32_t{terminating.value} << makeUp.length, makeUp.length + terminating.length);
+            Put(makeUp.value | std::uint32_t{terminating.value} << makeUp.length,
+                makeUp.length + terminating.length);
         } else {
             Put(codes.terminating[run]);
         }
@@ -58,12 +62,13 @@ public:
 
     ~StreamWriter() {
         for (int i = 0; i < (count_ + 7) / 8; ++i)
-            if (bytePos_ + i < kEncoderBufferSize) state_.buffer[bytePos_ + i] = static_cast<std::uint8_t>(bits_ >> (8 * i));
+            if (bytePos_ + i < kEncoderBufferSize)
+                state_.buffer[bytePos_ + i] = static_cast<std::uint8_t>(bits_ >> (8 * i));
         state_.bytePos = std::min(bytePos_ + count_ / 8, kEncoderBufferSize);
         state_.bitPos = count_ % 8;
     }
 
-private:
+  private:
     T4Encoder& state_;
     int bytePos_;
     int count_;
@@ -82,9 +87,11 @@ std::uint64_t LoadBigEndian64(const std::uint8_t* bytes) {
 int NextChange(const std::uint8_t* raster, int pos, int end, bool black) {
     while (pos < end) {
         std::uint64_t word = LoadBigEndian64(raster + (pos >> 3));
-        if (black) word = ~word;
+        if (black)
+            word = ~word;
         word <<= (pos & 7);
-        if (word != 0) return std::min(end, pos + std::countl_zero(word));
+        if (word != 0)
+            return std::min(end, pos + std::countl_zero(word));
         pos += 64 - (pos & 7);
     }
     return end;
@@ -139,7 +146,8 @@ void EncodeLine(T4Encoder& state, const std::uint8_t* raster) {
             coded += pendingRun;
         }
         // The last white run ends the line at its full width.
-        if (coded == 0 || coded < width) writer.Run(width - coded, true);
+        if (coded == 0 || coded < width)
+            writer.Run(width - coded, true);
     }
     state.bytePos = std::min(state.bytePos + 2, kEncoderBufferSize);
 }

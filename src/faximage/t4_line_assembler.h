@@ -28,7 +28,7 @@ struct T4LineState {
 };
 
 class T4LineAssembler {
-public:
+  public:
     explicit T4LineAssembler(LineHandler handler) : handler_(std::move(handler)) {}
 
     void StartPage() {
@@ -47,9 +47,11 @@ public:
     // the colour.
     void Run(T4LineState& s, int run) {
         if (!s.beforeFirstEol && run / 8 + s.pixel / 8 < kDecoderLineBufferSize) {
-            if (!s.white) FillBlack(s.pixel, s.pixel + run);
+            if (!s.white)
+                FillBlack(s.pixel, s.pixel + run);
             s.pixel += run;
-            if (run < 64) s.white = !s.white;
+            if (run < 64)
+                s.white = !s.white;
         }
         s.eolCount = 0;
     }
@@ -69,7 +71,8 @@ public:
     // Only lines of 1728-1735 or 2048-2055 pixels are whole fax lines.
     void EndOfLine(T4LineState& s) {
         const int bytes = s.pixel / 8;
-        if ((bytes == kStandardLineWidth / 8 || bytes == kWideLineWidth / 8) && handler_) handler_(line_.data(), bytes);
+        if ((bytes == kStandardLineWidth / 8 || bytes == kWideLineWidth / 8) && handler_)
+            handler_(line_.data(), bytes);
         ClearLine(s);
         s.white = true;
         ++s.eolCount;
@@ -82,7 +85,7 @@ public:
     void EndOfLine() { EndOfLine(state_); }
     void BadCode() { BadCode(state_); }
 
-private:
+  private:
     static constexpr int kLinePixels = kDecoderLineBufferSize * 8;
 
     void ClearLine(T4LineState& s) {
@@ -118,16 +121,17 @@ private:
 // Derived supplies DecodeByte; the loop calls it without a virtual call.
 template <typename Derived>
 class T4AssemblingDecoder : public T4Decoder {
-public:
+  public:
     std::size_t DecodeBlock(const std::uint8_t* data, std::size_t size) override {
         std::size_t used = 0;
-        while (used < size && !line_.PageEnded()) static_cast<Derived*>(this)->Derived::DecodeByte(data[used++]);
+        while (used < size && !line_.PageEnded())
+            static_cast<Derived*>(this)->Derived::DecodeByte(data[used++]);
         return used;
     }
     bool PageEnded() const final { return line_.PageEnded(); }
     int BadCodes() const final { return line_.BadCodes(); }
 
-protected:
+  protected:
     explicit T4AssemblingDecoder(LineHandler handler) : line_(std::move(handler)) {}
     T4LineAssembler line_;
 };

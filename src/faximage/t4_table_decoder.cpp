@@ -40,9 +40,11 @@ constexpr Table BuildTable(const t4::ColourCodes& codes) {
             table[index] = {0, static_cast<std::uint8_t>(kEolZeros + 1), Kind::Fill};
     }
     for (int run = 0; run < t4::kTerminatingCount; ++run)
-        Fill(table, codes.terminating[run], {static_cast<std::uint16_t>(run), codes.terminating[run].length, Kind::Run});
+        Fill(table, codes.terminating[run],
+             {static_cast<std::uint16_t>(run), codes.terminating[run].length, Kind::Run});
     for (int i = 0; i < t4::kMakeUpCount; ++i)
-        Fill(table, codes.makeUp[i], {static_cast<std::uint16_t>((i + 1) * 64), codes.makeUp[i].length, Kind::Run});
+        Fill(table, codes.makeUp[i],
+             {static_cast<std::uint16_t>((i + 1) * 64), codes.makeUp[i].length, Kind::Run});
     return table;
 }
 
@@ -58,7 +60,8 @@ using ShortTable = std::array<Entry, 1 << kShortIndexBits>;
 constexpr ShortTable BuildShortTable(const Table& full) {
     ShortTable table{};
     for (int index = 0; index < (1 << kShortIndexBits); ++index)
-        if (full[index].kind == Kind::Run && full[index].length <= kShortIndexBits) table[index] = full[index];
+        if (full[index].kind == Kind::Run && full[index].length <= kShortIndexBits)
+            table[index] = full[index];
     return table;
 }
 
@@ -80,9 +83,12 @@ constexpr PairTable BuildPairTable(const ShortTable& colour, const ShortTable& o
     PairTable table{};
     for (int index = 0; index < (1 << kPairIndexBits); ++index) {
         const Entry first = colour[index & ((1 << kShortIndexBits) - 1)];
-        if (first.kind != Kind::Run || first.run >= 64 || first.length >= kPairIndexBits) continue;
+        if (first.kind != Kind::Run || first.run >= 64 || first.length >= kPairIndexBits)
+            continue;
         const Entry second = other[index >> first.length];
-        if (second.kind != Kind::Run || second.run >= 64 || first.length + second.length > kPairIndexBits) continue;
+        if (second.kind != Kind::Run || second.run >= 64 ||
+            first.length + second.length > kPairIndexBits)
+            continue;
         table[index] = {static_cast<std::uint8_t>(first.run), static_cast<std::uint8_t>(second.run),
                         static_cast<std::uint8_t>(first.length + second.length)};
     }
@@ -121,8 +127,10 @@ std::size_t T4TableDecoder::DecodeBlock(const std::uint8_t* data, std::size_t si
         if (size - loaded >= 8) {
             std::uint64_t word;
             std::memcpy(&word, data + loaded, sizeof word);
-            if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
-            if (room < 8) word &= (std::uint64_t{1} << (8 * room)) - 1;
+            if constexpr (std::endian::native == std::endian::big)
+                word = __builtin_bswap64(word);
+            if (room < 8)
+                word &= (std::uint64_t{1} << (8 * room)) - 1;
             bits_ |= word << bitCount_;
             bitCount_ += 8 * room;
             loaded += room;
@@ -133,7 +141,8 @@ std::size_t T4TableDecoder::DecodeBlock(const std::uint8_t* data, std::size_t si
             }
         }
         if (DecodeBuffered(true)) {
-            if (loaded == size) break;
+            if (loaded == size)
+                break;
             continue;
         }
         // The buffered bits end on a byte boundary: what lies beyond the
@@ -143,7 +152,8 @@ std::size_t T4TableDecoder::DecodeBlock(const std::uint8_t* data, std::size_t si
         bits_ &= (std::uint64_t{1} << bitCount_) - 1;
         DecodeBuffered(false);
         loaded -= laterBytes;
-        if (line_.PageEnded()) break;
+        if (line_.PageEnded())
+            break;
     }
     return loaded;
 }
@@ -162,11 +172,14 @@ bool T4TableDecoder::DecodeBuffered(bool stopAtPageEnd) {
             const int ones = std::countr_one(bits);  // never more than count
             bits = ones < 64 ? bits >> ones : 0;  // a shift by 64 would leave the bits as they are
             count -= ones;
-            if (count == 0) break;
+            if (count == 0)
+                break;
             skippingOnes = false;
         }
         if (!line.beforeFirstEol && line.pixel < kPairSafePixel) {
-            const RunPair pair = (line.white ? kWhiteBlackPairs : kBlackWhitePairs)[bits & ((1u << kPairIndexBits) - 1)];
+            const RunPair pair =
+                (line.white ? kWhiteBlackPairs
+                            : kBlackWhitePairs)[bits & ((1u << kPairIndexBits) - 1)];
             if (pair.length != 0 && pair.length <= count) {
                 bits >>= pair.length;
                 count -= pair.length;
@@ -174,16 +187,21 @@ bool T4TableDecoder::DecodeBuffered(bool stopAtPageEnd) {
                 continue;
             }
         }
-        const Entry& shortEntry = (line.white ? kWhiteShortTable : kBlackShortTable)[bits & ((1u << kShortIndexBits) - 1)];
+        const Entry& shortEntry =
+            (line.white ? kWhiteShortTable
+                        : kBlackShortTable)[bits & ((1u << kShortIndexBits) - 1)];
         if (shortEntry.kind == Kind::Run) {
-            if (shortEntry.length > count) break;
+            if (shortEntry.length > count)
+                break;
             bits >>= shortEntry.length;
             count -= shortEntry.length;
             line_.Run(line, shortEntry.run);
             continue;
         }
-        const Entry entry = (line.white ? kWhiteTable : kBlackTable)[bits & ((1u << kIndexBits) - 1)];
-        if (entry.length > count) break;
+        const Entry entry =
+            (line.white ? kWhiteTable : kBlackTable)[bits & ((1u << kIndexBits) - 1)];
+        if (entry.length > count)
+            break;
         if (entry.kind == Kind::Run) {
             bits >>= entry.length;
             count -= entry.length;

@@ -11,14 +11,14 @@
 namespace corvane::faximage {
 
 class T4TableDecoder final : public T4AssemblingDecoder<T4TableDecoder> {
-public:
+  public:
     explicit T4TableDecoder(LineHandler handler);
 
     void StartPage() override;
     void DecodeByte(std::uint8_t byte) override;
     std::size_t DecodeBlock(const std::uint8_t* data, std::size_t size) override;
 
-private:
+  private:
     bool DecodeBuffered(bool stopAtPageEnd);
 
     std::uint64_t bits_ = 0;  // undecoded bits, the oldest in bit 0; above bitCount_ all zero

@@ -49,18 +49,16 @@ inline constexpr std::array<std::string_view, 64> kWhiteTerminatingBits = {
     "01011001", "01011010", "01011011", "01001010", "01001011", "00110010", "00110011", "00110100"};
 
 inline constexpr std::array<std::string_view, 64> kBlackTerminatingBits = {
-    "0000110111",   "010",          "11",           "10",           "011",
-    "0011",         "0010",         "00011",        "000101",       "000100",
-    "0000100",      "0000101",      "0000111",      "00000100",     "00000111",
-    "000011000",    "0000010111",   "0000011000",   "0000001000",   "00001100111",
-    "00001101000",  "00001101100",  "00000110111",  "00000101000",  "00000010111",
-    "00000011000",  "000011001010", "000011001011", "000011001100", "000011001101",
-    "000001101000", "000001101001", "000001101010", "000001101011", "000011010010",
-    "000011010011", "000011010100", "000011010101", "000011010110", "000011010111",
-    "000001101100", "000001101101", "000011011010", "000011011011", "000001010100",
-    "000001010101", "000001010110", "000001010111", "000001100100", "000001100101",
-    "000001010010", "000001010011", "000000100100", "000000110111", "000000111000",
-    "000000100111", "000000101000", "000001011000", "000001011001", "000000101011",
+    "0000110111",   "010",          "11",           "10",           "011",          "0011",
+    "0010",         "00011",        "000101",       "000100",       "0000100",      "0000101",
+    "0000111",      "00000100",     "00000111",     "000011000",    "0000010111",   "0000011000",
+    "0000001000",   "00001100111",  "00001101000",  "00001101100",  "00000110111",  "00000101000",
+    "00000010111",  "00000011000",  "000011001010", "000011001011", "000011001100", "000011001101",
+    "000001101000", "000001101001", "000001101010", "000001101011", "000011010010", "000011010011",
+    "000011010100", "000011010101", "000011010110", "000011010111", "000001101100", "000001101101",
+    "000011011010", "000011011011", "000001010100", "000001010101", "000001010110", "000001010111",
+    "000001100100", "000001100101", "000001010010", "000001010011", "000000100100", "000000110111",
+    "000000111000", "000000100111", "000000101000", "000001011000", "000001011001", "000000101011",
     "000000101100", "000001011010", "000001100110", "000001100111"};
 
 // Runs 64..1728 in steps of 64.
@@ -79,12 +77,13 @@ inline constexpr std::array<std::string_view, kOwnMakeUpCount> kBlackMakeUpBits 
     "0000001100100", "0000001100101"};
 
 // Runs 1792..2560, the same for both colours.
-inline constexpr std::array<std::string_view, kMakeUpCount - kOwnMakeUpCount> kExtendedMakeUpBits = {
-    "00000001000",  "00000001100",  "00000001101",  "000000010010", "000000010011",
-    "000000010100", "000000010101", "000000010110", "000000010111", "000000011100",
-    "000000011101", "000000011110", "000000011111"};
+inline constexpr std::array<std::string_view, kMakeUpCount - kOwnMakeUpCount> kExtendedMakeUpBits =
+    {"00000001000",  "00000001100",  "00000001101",  "000000010010", "000000010011",
+     "000000010100", "000000010101", "000000010110", "000000010111", "000000011100",
+     "000000011101", "000000011110", "000000011111"};
 
-constexpr std::array<Code, kMakeUpCount> JoinMakeUp(const std::array<std::string_view, kOwnMakeUpCount>& own) {
+constexpr std::array<Code, kMakeUpCount> JoinMakeUp(
+    const std::array<std::string_view, kOwnMakeUpCount>& own) {
     std::array<Code, kMakeUpCount> codes{};
     for (int i = 0; i < kOwnMakeUpCount; ++i) codes[i] = FromBits(own[i]);
     for (int i = kOwnMakeUpCount; i < kMakeUpCount; ++i)
@@ -95,7 +94,9 @@ constexpr std::array<Code, kMakeUpCount> JoinMakeUp(const std::array<std::string
 constexpr Code Reversed(Code code) {
     Code reversed{0, code.length};
     for (int i = 0; i < code.length; ++i)
-        if (code.value >> i & 1) reversed.value = static_cast<std::uint16_t>(reversed.value | 1 << (code.length - 1 - i));
+        if (code.value >> i & 1)
+            reversed.value =
+                static_cast<std::uint16_t>(reversed.value | 1 << (code.length - 1 - i));
     return reversed;
 }
 
@@ -129,12 +130,15 @@ inline constexpr ColourCodes kBlackStreamCodes = {detail::ReversedAll(kBlackCode
 inline constexpr Code kEolStream = detail::Reversed(kEol);
 inline constexpr Code kPaddedEolStream = detail::Reversed(kPaddedEol);
 
-constexpr const ColourCodes& StreamCodes(bool white) { return white ? kWhiteStreamCodes : kBlackStreamCodes; }
+constexpr const ColourCodes& StreamCodes(bool white) {
+    return white ? kWhiteStreamCodes : kBlackStreamCodes;
+}
 
 namespace detail {
 
 constexpr bool IsPrefix(Code shorter, Code longer) {
-    return shorter.length <= longer.length && (longer.value >> (longer.length - shorter.length)) == shorter.value;
+    return shorter.length <= longer.length &&
+           (longer.value >> (longer.length - shorter.length)) == shorter.value;
 }
 
 // The colour's codes plus the EOL: every length in 2..13 and none a prefix of another.
@@ -145,19 +149,24 @@ constexpr bool IsPrefixFreeCodeSet(const ColourCodes& codes) {
     for (Code c : codes.makeUp) all[n++] = c;
     all[n++] = kEol;
     for (int i = 0; i < n; ++i) {
-        if (all[i].length < 2 || all[i].length > kMaxCodeLength) return false;
+        if (all[i].length < 2 || all[i].length > kMaxCodeLength)
+            return false;
         for (int j = 0; j < n; ++j)
-            if (i != j && IsPrefix(all[i], all[j])) return false;
+            if (i != j && IsPrefix(all[i], all[j]))
+                return false;
     }
     return true;
 }
 
 }  // namespace detail
 
-static_assert(detail::kWhiteTerminatingBits.size() == 64 && detail::kBlackTerminatingBits.size() == 64);
+static_assert(detail::kWhiteTerminatingBits.size() == 64 &&
+              detail::kBlackTerminatingBits.size() == 64);
 static_assert(kWhiteCodes.makeUp.size() == 40 && kBlackCodes.makeUp.size() == 40);
-static_assert(detail::IsPrefixFreeCodeSet(kWhiteCodes), "white codes must be prefix-free, 2..13 bits");
-static_assert(detail::IsPrefixFreeCodeSet(kBlackCodes), "black codes must be prefix-free, 2..13 bits");
+static_assert(detail::IsPrefixFreeCodeSet(kWhiteCodes),
+              "white codes must be prefix-free, 2..13 bits");
+static_assert(detail::IsPrefixFreeCodeSet(kBlackCodes),
+              "black codes must be prefix-free, 2..13 bits");
 static_assert(kWhiteCodes.makeUp[26].length == 9 && kBlackCodes.makeUp[39].length == 12);
 static_assert(kPaddedEolStream.value == 0x8000 && kEolStream.value == 0x800);
 

@@ -8,7 +8,8 @@ namespace {
 constexpr int kMaxDepth = t4::kMaxCodeLength;
 
 // path holds the bits from the root, first bit most significant.
-constexpr int AddNode(DecodeTree& tree, int& used, const t4::ColourCodes& codes, int path, int depth) {
+constexpr int AddNode(DecodeTree& tree, int& used, const t4::ColourCodes& codes, int path,
+                      int depth) {
     const int index = used++;
     const auto matches = [&](t4::Code code) { return code.length == depth && code.value == path; };
     for (int run = 0; run < t4::kTerminatingCount; ++run)
@@ -56,9 +57,12 @@ static_assert(kTrees.usedNodes == 269, "each code tree fills nodes 0..268");
 
 }  // namespace
 
-DecodeTrees BuildDecodeTrees() { return kTrees; }
+DecodeTrees BuildDecodeTrees() {
+    return kTrees;
+}
 
-T4TreeDecoder::T4TreeDecoder(LineHandler handler) : T4AssemblingDecoder(std::move(handler)), trees_(BuildDecodeTrees()) {}
+T4TreeDecoder::T4TreeDecoder(LineHandler handler)
+    : T4AssemblingDecoder(std::move(handler)), trees_(BuildDecodeTrees()) {}
 
 void T4TreeDecoder::StartPage() {
     line_.StartPage();
@@ -71,7 +75,8 @@ void T4TreeDecoder::DecodeByte(std::uint8_t byte) {
         const DecodeTree& tree = line_.white() ? trees_.white : trees_.black;
         if (byte >> bit & 1) {
             // After a dead end, 1 bits are skipped until a 0 starts a new code.
-            if (!bad_) node_ = tree[node_].second;
+            if (!bad_)
+                node_ = tree[node_].second;
         } else {
             bad_ = false;
             node_ = tree[node_].first;

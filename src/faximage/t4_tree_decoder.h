@@ -36,13 +36,13 @@ struct DecodeTrees {
 DecodeTrees BuildDecodeTrees();
 
 class T4TreeDecoder final : public T4AssemblingDecoder<T4TreeDecoder> {
-public:
+  public:
     explicit T4TreeDecoder(LineHandler handler);
 
     void StartPage() override;
     void DecodeByte(std::uint8_t byte) override;
 
-private:
+  private:
     DecodeTrees trees_;
     int node_ = 0;
     bool bad_ = false;

@@ -23,7 +23,8 @@ TEST(ApfRecords, LayoutIsLittleEndianAtTheFixedOffsets) {
     ApfFileHeader header = HeaderFor(0x0203, "+1 555 0100", 0x11223344);
     header.firstPageOffset = 0x40;
     const auto bytes = EncodeFileHeader(header);
-    const std::vector<std::uint8_t> start = {'A', 'P', 'F', '1', '0', 0x1A, 0x44, 0x33, 0x22, 0x11, 11, '+', '1'};
+    const std::vector<std::uint8_t> start = {'A',  'P',  'F',  '1', '0', 0x1A, 0x44,
+                                             0x33, 0x22, 0x11, 11,  '+', '1'};
     EXPECT_TRUE(std::equal(start.begin(), start.end(), bytes.begin()));
     EXPECT_EQ(bytes[30], ' ');  // padding of the station id
     EXPECT_EQ(bytes[31], 0);
@@ -62,7 +63,8 @@ TEST(ApfRecords, DateStampPacksDosStyleWithinItsYears) {
     time.tm_hour = 23;
     time.tm_min = 59;
     time.tm_sec = 59;
-    EXPECT_EQ(PackDateStamp(time), (46u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u);
+    EXPECT_EQ(PackDateStamp(time),
+              (46u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u);
     time.tm_year = 1979 - 1900;
     EXPECT_EQ(PackDateStamp(time), 0u);
     time.tm_year = 2100 - 1900;
@@ -72,7 +74,7 @@ TEST(ApfRecords, DateStampPacksDosStyleWithinItsYears) {
 }
 
 class ApfFileTest : public ::testing::Test {
-protected:
+  protected:
     testing::TempDirectory dir_;
     std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
         const std::string path = dir_.File(name);
@@ -101,8 +103,8 @@ TEST_F(ApfFileTest, SignatureTestAndHeaderReading) {
         int code;
     };
     for (const Case& c : {Case{good, ecOK}, Case{bad, ecFaxBadFormat}, Case{"", ecFileNotFound},
-                          Case{dir_.File("missing.apf"), ecFileNotFound}, Case{good + "/inside.apf", -3},
-                          Case{signatureOnly, -100}}) {
+                          Case{dir_.File("missing.apf"), ecFileNotFound},
+                          Case{good + "/inside.apf", -3}, Case{signatureOnly, -100}}) {
         ApfFileHeader header;
         EXPECT_EQ(ReadApfHeader(c.path, header), c.code) << c.path;
     }
@@ -139,7 +141,8 @@ TEST_F(ApfFileTest, EmptyFaxAndTruncatedChain) {
     EXPECT_EQ(LookupPageHeader(empty, 1, page), ecFaxBadFormat);
 
     // Count says three, the file ends inside page 2: a read error, not a format error.
-    auto bytes = ApfBytes(HeaderFor(3), {{0, std::vector<std::uint8_t>(10)}, {0, std::vector<std::uint8_t>(100)}});
+    auto bytes = ApfBytes(
+        HeaderFor(3), {{0, std::vector<std::uint8_t>(10)}, {0, std::vector<std::uint8_t>(100)}});
     bytes.erase(bytes.end() - 50, bytes.end());
     const std::string truncated = Write("truncated.apf", bytes);
     EXPECT_EQ(LookupPageHeader(truncated, 2, page), ecOK);
@@ -148,10 +151,11 @@ TEST_F(ApfFileTest, EmptyFaxAndTruncatedChain) {
 }
 
 class JoinTest : public ApfFileTest {
-protected:
+  protected:
     const std::vector<TestPage> cover_ = {{pfCountedLines, std::vector<std::uint8_t>(22, 0xC0)}};
-    const std::vector<TestPage> body_ = {{pfFine | pfCountedLines, std::vector<std::uint8_t>(9000, 0xB0)},
-                                         {pfWide, std::vector<std::uint8_t>(3, 0xB1)}};
+    const std::vector<TestPage> body_ = {
+        {pfFine | pfCountedLines, std::vector<std::uint8_t>(9000, 0xB0)},
+        {pfWide, std::vector<std::uint8_t>(3, 0xB1)}};
 };
 
 TEST_F(JoinTest, AppendsEveryPageAndKeepsTheFirstFilesIdentity) {

@@ -15,7 +15,7 @@ namespace {
 using testing::ReadBytes;
 
 class ApfWriterTest : public ::testing::Test {
-protected:
+  protected:
     testing::TempDirectory dir_;
     std::string path_ = dir_.File("out.apf");
 
@@ -24,13 +24,16 @@ protected:
         T4Encoder encoder;
         const std::vector<std::uint8_t> blank(216, 0);
         EncodeLine(encoder, blank.data());
-        if (int code = writer.BeginPage(pfCountedLines)) return code;
-        if (int code = writer.AppendLineRecord(encoder.buffer.data(), static_cast<std::uint16_t>(encoder.bytePos)))
+        if (int code = writer.BeginPage(pfCountedLines))
+            return code;
+        if (int code = writer.AppendLineRecord(encoder.buffer.data(),
+                                               static_cast<std::uint16_t>(encoder.bytePos)))
             return code;
         std::uint8_t record[12];
         int length = 0;
         MakeEndOfPage(encoder, record, length);
-        if (int code = writer.AppendLineRecord(record, static_cast<std::uint16_t>(length))) return code;
+        if (int code = writer.AppendLineRecord(record, static_cast<std::uint16_t>(length)))
+            return code;
         return writer.EndPage();
     }
 };
@@ -49,10 +52,12 @@ TEST_F(ApfWriterTest, AtomicFileAppearsOnlyWhenFinished) {
     EXPECT_FALSE(writer.IsOpen());
     EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"out.apf"});
 
-    const std::vector<std::uint8_t> pageData = {6, 0, 0x00, 0x80, 0xB2, 0x59, 0x01, 0x00, 12, 0,
-                                                0x00, 0x80, 0x00, 0x08, 0x80, 0x00, 0x08, 0x80, 0x00, 0x08, 0x80, 0x00};
+    const std::vector<std::uint8_t> pageData = {6,    0,    0x00, 0x80, 0xB2, 0x59, 0x01, 0x00,
+                                                12,   0,    0x00, 0x80, 0x00, 0x08, 0x80, 0x00,
+                                                0x08, 0x80, 0x00, 0x08, 0x80, 0x00};
     header.pageCount = 2;
-    EXPECT_EQ(ReadBytes(path_), testing::ApfBytes(header, {{pfCountedLines, pageData}, {pfCountedLines, pageData}}));
+    EXPECT_EQ(ReadBytes(path_),
+              testing::ApfBytes(header, {{pfCountedLines, pageData}, {pfCountedLines, pageData}}));
     ApfPageHeader page;
     ASSERT_EQ(LookupPageHeader(path_, 2, page), ecOK);
     EXPECT_EQ(page.dataLength, 22u);
@@ -94,7 +99,8 @@ TEST_F(ApfWriterTest, FailedWriteDeletesTheAtomicFile) {
     ApfWriter writer;
     int code = writer.Create(path_, ApfWriter::Mode::Atomic);
     const std::vector<std::uint8_t> data(1000, 0x11);
-    if (code == ecOK) code = writer.BeginPage(0);
+    if (code == ecOK)
+        code = writer.BeginPage(0);
     for (int i = 0; i < 30 && code == ecOK; ++i) code = writer.Append(data.data(), data.size());
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);

@@ -12,12 +12,13 @@ TEST(ErrorText, GivesTheTextsOfTheSharedTable) {
         int code;
         const char* text;
     };
-    for (const Case& c : {Case{-2, "File not found"}, Case{-3, "Path not found"}, Case{-5, "File access denied"},
-                          Case{-8, "Insufficient memory"}, Case{-100, "Attempt to read beyond end of file"},
-                          Case{-160, "Device write error"}, Case{-1003, "Got quit message"},
-                          Case{-8001, "File is not an APF file"}, Case{-8079, "Fax failed in mid-session"},
-                          Case{-8082, "Multiple resolutions per session not supported"}, Case{0, ""},
-                          Case{-8081, ""}, Case{-9999, ""}, Case{2, ""}})
+    for (const Case& c :
+         {Case{-2, "File not found"}, Case{-3, "Path not found"}, Case{-5, "File access denied"},
+          Case{-8, "Insufficient memory"}, Case{-100, "Attempt to read beyond end of file"},
+          Case{-160, "Device write error"}, Case{-1003, "Got quit message"},
+          Case{-8001, "File is not an APF file"}, Case{-8079, "Fax failed in mid-session"},
+          Case{-8082, "Multiple resolutions per session not supported"}, Case{0, ""},
+          Case{-8081, ""}, Case{-9999, ""}, Case{2, ""}})
         EXPECT_EQ(ErrorText(c.code), c.text) << c.code;
 }
 
@@ -26,7 +27,8 @@ TEST(FileErrorCode, MapsSystemErrorsToCodesWithTexts) {
     EXPECT_EQ(FileErrorCode(ENOTDIR), -3);
     EXPECT_EQ(FileErrorCode(EACCES), -5);
     EXPECT_EQ(FileErrorCode(ENOSPC), -101);
-    for (int value : {ENOENT, ENOTDIR, EMFILE, EACCES, EROFS, EBADF, ENOMEM, EXDEV, ENOSPC, EFBIG, EIO, EINVAL, 0, 9999}) {
+    for (int value : {ENOENT, ENOTDIR, EMFILE, EACCES, EROFS, EBADF, ENOMEM, EXDEV, ENOSPC, EFBIG,
+                      EIO, EINVAL, 0, 9999}) {
         EXPECT_LT(FileErrorCode(value), 0) << value;
         EXPECT_FALSE(ErrorText(FileErrorCode(value)).empty()) << value;
     }

@@ -16,7 +16,8 @@ struct FontLayout {
     int bytesPerRow;
 };
 
-constexpr FontLayout kFonts[] = {{"small", kSmallFontOffset, 12, 8, 2}, {"standard", kStandardFontOffset, 20, 16, 3}};
+constexpr FontLayout kFonts[] = {{"small", kSmallFontOffset, 12, 8, 2},
+                                 {"standard", kStandardFontOffset, 20, 16, 3}};
 
 std::vector<std::uint8_t> Glyph(const FontLayout& font, int code) {
     const auto resource = FaxFontResource();
@@ -29,8 +30,10 @@ TEST(FaxFontData, BlankOnlyForNulSpaceAndFF) {
     for (const FontLayout& font : kFonts) {
         for (int code = 0; code < 256; ++code) {
             const auto glyph = Glyph(font, code);
-            const bool blank = std::all_of(glyph.begin(), glyph.end(), [](auto b) { return b == 0; });
-            EXPECT_EQ(blank, code == 0 || code == 32 || code == 255) << font.name << " glyph " << code;
+            const bool blank =
+                std::all_of(glyph.begin(), glyph.end(), [](auto b) { return b == 0; });
+            EXPECT_EQ(blank, code == 0 || code == 32 || code == 255)
+                << font.name << " glyph " << code;
         }
     }
 }
@@ -41,7 +44,9 @@ TEST(FaxFontData, PixelsStayInsideTheCellWidth) {
         for (int code = 0; code < 256; ++code) {
             const auto glyph = Glyph(font, code);
             for (int row = 0; row < font.rows; ++row)
-                EXPECT_EQ(glyph[row * font.bytesPerRow + font.bytesPerRow - 1] & ((1 << unusedBits) - 1), 0)
+                EXPECT_EQ(
+                    glyph[row * font.bytesPerRow + font.bytesPerRow - 1] & ((1 << unusedBits) - 1),
+                    0)
                     << font.name << " glyph " << code << " row " << row;
         }
     }
@@ -53,7 +58,8 @@ TEST(FaxFontData, LettersAndDigitsAreDistinct) {
         std::set<std::vector<std::uint8_t>> seen;
         for (const char* range : {"AZ", "az", "09"})
             for (int code = range[0]; code <= range[1]; ++code)
-                EXPECT_TRUE(seen.insert(Glyph(font, code)).second) << font.name << " '" << char(code) << "'";
+                EXPECT_TRUE(seen.insert(Glyph(font, code)).second)
+                    << font.name << " '" << char(code) << "'";
     }
 }
 

@@ -19,15 +19,20 @@ constexpr const char* kEol = "000000000001";
 std::string RunBits(int run, bool white) {
     T4Encoder encoder;
     EncodeRun(encoder, run, white);
-    return testing::UnpackBits(encoder.buffer.data(), encoder.bytePos + 1).substr(0, encoder.bytePos * 8 + encoder.bitPos);
+    return testing::UnpackBits(encoder.buffer.data(), encoder.bytePos + 1)
+        .substr(0, encoder.bytePos * 8 + encoder.bitPos);
 }
 
-std::string WhiteLine(int pixels) { return RunBits(pixels, true); }
+std::string WhiteLine(int pixels) {
+    return RunBits(pixels, true);
+}
 
 template <typename Decoder>
 class T4DecoderTest : public ::testing::Test {
-protected:
-    static testing::DecodeResult Run(std::string_view bits) { return Decode<Decoder>(PackBits(bits)); }
+  protected:
+    static testing::DecodeResult Run(std::string_view bits) {
+        return Decode<Decoder>(PackBits(bits));
+    }
 };
 
 using Decoders = ::testing::Types<T4TableDecoder, T4TreeDecoder>;
@@ -37,7 +42,8 @@ TYPED_TEST(T4DecoderTest, EncodedLinesComeBackShiftedByTheMargin) {
     std::mt19937 random(7);
     for (int width : {kStandardLineWidth, kWideLineWidth}) {
         for (int margin : {0, 50, 333}) {
-            std::vector<Raster> lines = {testing::TextLikeRaster(random, width), testing::NoiseRaster(random, width),
+            std::vector<Raster> lines = {testing::TextLikeRaster(random, width),
+                                         testing::NoiseRaster(random, width),
                                          Raster(width / 8, 0xFF), Raster(width / 8, 0)};
             const auto result = Decode<TypeParam>(testing::EncodePage(lines, width, margin));
             ASSERT_EQ(result.lines.size(), lines.size());
@@ -47,7 +53,8 @@ TYPED_TEST(T4DecoderTest, EncodedLinesComeBackShiftedByTheMargin) {
                 for (int x = 0; x < width; ++x)
                     ASSERT_EQ(testing::IsBlack(result.lines[i].data(), x),
                               x >= margin && testing::IsBlack(lines[i].data(), x - margin))
-                        << "width " << width << " margin " << margin << " line " << i << " pixel " << x;
+                        << "width " << width << " margin " << margin << " line " << i << " pixel "
+                        << x;
         }
     }
 }
@@ -57,8 +64,8 @@ TYPED_TEST(T4DecoderTest, AcceptsOnlyWholeFaxLineWidths) {
         int pixels;
         int deliveredBytes;  // 0: dropped
     };
-    for (Case c : {Case{1727, 0}, Case{1728, 216}, Case{1730, 216}, Case{1735, 216}, Case{1736, 0}, Case{2047, 0},
-                   Case{2048, 256}, Case{2055, 256}, Case{2056, 0}, Case{0, 0}}) {
+    for (Case c : {Case{1727, 0}, Case{1728, 216}, Case{1730, 216}, Case{1735, 216}, Case{1736, 0},
+                   Case{2047, 0}, Case{2048, 256}, Case{2055, 256}, Case{2056, 0}, Case{0, 0}}) {
         // A line ending in black proves the bits past the whole bytes are not kept.
         const std::string line = WhiteLine(c.pixels - 3) + RunBits(3, false);
         const auto result = this->Run(std::string(kEol) + (c.pixels ? line : "") + kEol);
@@ -94,7 +101,8 @@ TYPED_TEST(T4DecoderTest, ThreeEolsInARowEndThePage) {
 
 TYPED_TEST(T4DecoderTest, AbsorbsAnyNumberOfFillZerosBeforeAnEol) {
     const std::string line = WhiteLine(1728);
-    const auto result = this->Run(std::string(kEol) + line + std::string(200, '0') + kEol + line + "000" + kEol);
+    const auto result =
+        this->Run(std::string(kEol) + line + std::string(200, '0') + kEol + line + "000" + kEol);
     EXPECT_EQ(result.lines.size(), 2u);
     EXPECT_EQ(result.badCodes, 0);
 }
@@ -103,9 +111,12 @@ TYPED_TEST(T4DecoderTest, DeadEndCountsAndSkipsOnesUntilAZero) {
     // 0000000001 then ones: thirteen bits match no code; the following 1 bits
     // are skipped and the next 0 bit starts a code again. (The black 0 run
     // puts the decoder back on white codes.)
-    const std::string garbage = "0000000001" "111" "1111111";
-    const auto result =
-        this->Run(std::string(kEol) + WhiteLine(1000) + RunBits(0, false) + garbage + WhiteLine(728) + kEol);
+    const std::string garbage =
+        "0000000001"
+        "111"
+        "1111111";
+    const auto result = this->Run(std::string(kEol) + WhiteLine(1000) + RunBits(0, false) +
+                                  garbage + WhiteLine(728) + kEol);
     EXPECT_EQ(result.badCodes, 1);
     ASSERT_EQ(result.lines.size(), 1u);  // 1000 + 728, skipped ones add nothing
     EXPECT_FALSE(result.pageEnded);
@@ -118,7 +129,8 @@ TYPED_TEST(T4DecoderTest, OverlongLinesStayInsideTheLineBuffer) {
     for (int i = 0; i < 63; ++i) bits += RunBits(63, true) + RunBits(1, false);
     // Pixel 4095 onwards: the too-long run is refused, the last black one is
     // admitted with its last pixel in the buffer's last byte.
-    bits += RunBits(63, true) + "000000011111" /* make-up 2560 */ + RunBits(7, false) + kEol + WhiteLine(1728) + kEol;
+    bits += RunBits(63, true) + "000000011111" /* make-up 2560 */ + RunBits(7, false) + kEol +
+            WhiteLine(1728) + kEol;
     const auto result = this->Run(bits);
     ASSERT_EQ(result.lines.size(), 1u);
     EXPECT_EQ(result.lines[0], Raster(216, 0));

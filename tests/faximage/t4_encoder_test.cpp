@@ -40,21 +40,69 @@ TEST_P(EncodeLineTest, CodesRunsAfterPaddedEolAndEndsWithZeroByte) {
     const std::string bits = kPaddedEol + c.codes;
     EXPECT_EQ(encoder.bytePos, static_cast<int>(bits.size()) / 8 + 2);
     EXPECT_EQ(UnpackBits(encoder.buffer.data(), encoder.bytePos).substr(0, bits.size()), bits);
-    EXPECT_EQ(UnpackBits(encoder.buffer.data(), encoder.bytePos).find('1', bits.size()), std::string::npos);
+    EXPECT_EQ(UnpackBits(encoder.buffer.data(), encoder.bytePos).find('1', bits.size()),
+              std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, EncodeLineTest,
-    ::testing::Values(
-        LineCase{"BlackMidLine", 1728, 50, false, {{100, 140}}, "10010" "0000011" "000001101100" "010011001" "0111"},
-        LineCase{"FirstPixelBlackNoMargin", 1728, 0, false, {{0, 10}}, "00110101" "0000100" "011000" "00100101"},
-        LineCase{"BlackToTheCutEdge", 1728, 50, false, {{1670, 1728}}, "011000" "01011001" "000101"},
-        LineCase{"WideRunOf64", 2048, 0, false, {{0, 64}, {128, 2048}},
-                 "00110101" "0000001111" "0000110111" "11011" "00110101" "00000001101" "0000110111"},
-        LineCase{"DoubleWidth", 1728, 50, true, {{0, 10}}, "01010011" "00001101000" "010011010" "01011011"},
-        LineCase{"DoubleWidthOddMarginBlackAtEdge", 1728, 51, true, {{0, 838}},
-                 "01010100" "0000001100100" "0000111" "000111"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Lines, EncodeLineTest,
+                         ::testing::Values(LineCase{"BlackMidLine",
+                                                    1728,
+                                                    50,
+                                                    false,
+                                                    {{100, 140}},
+                                                    "10010"
+                                                    "0000011"
+                                                    "000001101100"
+                                                    "010011001"
+                                                    "0111"},
+                                           LineCase{"FirstPixelBlackNoMargin",
+                                                    1728,
+                                                    0,
+                                                    false,
+                                                    {{0, 10}},
+                                                    "00110101"
+                                                    "0000100"
+                                                    "011000"
+                                                    "00100101"},
+                                           LineCase{"BlackToTheCutEdge",
+                                                    1728,
+                                                    50,
+                                                    false,
+                                                    {{1670, 1728}},
+                                                    "011000"
+                                                    "01011001"
+                                                    "000101"},
+                                           LineCase{"WideRunOf64",
+                                                    2048,
+                                                    0,
+                                                    false,
+                                                    {{0, 64}, {128, 2048}},
+                                                    "00110101"
+                                                    "0000001111"
+                                                    "0000110111"
+                                                    "11011"
+                                                    "00110101"
+                                                    "00000001101"
+                                                    "0000110111"},
+                                           LineCase{"DoubleWidth",
+                                                    1728,
+                                                    50,
+                                                    true,
+                                                    {{0, 10}},
+                                                    "01010011"
+                                                    "00001101000"
+                                                    "010011010"
+                                                    "01011011"},
+                                           LineCase{"DoubleWidthOddMarginBlackAtEdge",
+                                                    1728,
+                                                    51,
+                                                    true,
+                                                    {{0, 838}},
+                                                    "01010100"
+                                                    "0000001100100"
+                                                    "0000111"
+                                                    "000111"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EncodeLine, BlankLineBytesWhateverTheMargin) {
     const std::vector<std::uint8_t> narrow = {0x00, 0x80, 0xB2, 0x59, 0x01, 0x00};
@@ -66,7 +114,8 @@ TEST(EncodeLine, BlankLineBytesWhateverTheMargin) {
             encoder.width = width;
             encoder.margin = margin;
             EncodeLine(encoder, blank.data());
-            EXPECT_EQ(std::vector<std::uint8_t>(encoder.buffer.begin(), encoder.buffer.begin() + encoder.bytePos),
+            EXPECT_EQ(std::vector<std::uint8_t>(encoder.buffer.begin(),
+                                                encoder.buffer.begin() + encoder.bytePos),
                       expected)
                 << width << " margin " << margin;
         }
@@ -81,8 +130,11 @@ TEST(EncodeLine, ExampleLineBytesAndNoTraceOfTheLongerLineBefore) {
     SetBlack(raster, 100, 140);
     EncodeLine(encoder, raster.data());
     const std::vector<std::uint8_t> expected = {0x00, 0x80, 0x09, 0x0C, 0x36, 0x32, 0x1D, 0x00};
-    EXPECT_EQ(std::vector<std::uint8_t>(encoder.buffer.begin(), encoder.buffer.begin() + encoder.bytePos), expected);
-    EXPECT_TRUE(std::all_of(encoder.buffer.begin() + encoder.bytePos, encoder.buffer.end(), [](auto b) { return b == 0; }));
+    EXPECT_EQ(
+        std::vector<std::uint8_t>(encoder.buffer.begin(), encoder.buffer.begin() + encoder.bytePos),
+        expected);
+    EXPECT_TRUE(std::all_of(encoder.buffer.begin() + encoder.bytePos, encoder.buffer.end(),
+                            [](auto b) { return b == 0; }));
 }
 
 TEST(EncodeRun, MakeUpCodeIsFollowedByTerminatingZero) {
@@ -91,25 +143,39 @@ TEST(EncodeRun, MakeUpCodeIsFollowedByTerminatingZero) {
         bool white;
         std::string codes;
     };
-    for (const Case& c : {Case{64, true, "11011" "00110101"}, Case{2048, false, "000000010011" "0000110111"},
+    for (const Case& c : {Case{64, true,
+                               "11011"
+                               "00110101"},
+                          Case{2048, false,
+                               "000000010011"
+                               "0000110111"},
                           Case{0, true, "00110101"}, Case{63, false, "000001100111"},
-                          Case{2624, true, "000000011111" "11011" "00110101"}}) {
+                          Case{2624, true,
+                               "000000011111"
+                               "11011"
+                               "00110101"}}) {
         T4Encoder encoder;
         EncodeRun(encoder, c.run, c.white);
         EXPECT_EQ(encoder.bytePos * 8 + encoder.bitPos, static_cast<int>(c.codes.size())) << c.run;
-        EXPECT_EQ(UnpackBits(encoder.buffer.data(), (c.codes.size() + 7) / 8).substr(0, c.codes.size()), c.codes)
+        EXPECT_EQ(
+            UnpackBits(encoder.buffer.data(), (c.codes.size() + 7) / 8).substr(0, c.codes.size()),
+            c.codes)
             << c.run;
     }
 }
 
 TEST(EncodeRun, AppendsAtTheBitPosition) {
     T4Encoder encoder;
-    EncodeRun(encoder, 2, false);   // 11
-    EncodeRun(encoder, 3, true);    // 1000
-    EncodeRun(encoder, 1728, true); // 010011011 00110101
+    EncodeRun(encoder, 2, false);    // 11
+    EncodeRun(encoder, 3, true);     // 1000
+    EncodeRun(encoder, 1728, true);  // 010011011 00110101
     EXPECT_EQ(encoder.bytePos, 2);
     EXPECT_EQ(encoder.bitPos, 7);
-    EXPECT_EQ(UnpackBits(encoder.buffer.data(), 3).substr(0, 23), "11" "1000" "010011011" "00110101");
+    EXPECT_EQ(UnpackBits(encoder.buffer.data(), 3).substr(0, 23),
+              "11"
+              "1000"
+              "010011011"
+              "00110101");
 }
 
 TEST(MakeEndOfPage, GivesTheFixedRecordAndLeavesTheEncoderUsable) {
@@ -121,8 +187,10 @@ TEST(MakeEndOfPage, GivesTheFixedRecordAndLeavesTheEncoderUsable) {
     MakeEndOfPage(encoder, record, length);
     ASSERT_EQ(length, 12);
     EXPECT_TRUE(std::equal(record, record + 12, kEndOfPageRecord.begin()));
-    EXPECT_EQ(UnpackBits(record, 12), std::string(kPaddedEol) + "000000000001000000000001000000000001"
-                                          "000000000001000000000001000000000001" "00000000");
+    EXPECT_EQ(UnpackBits(record, 12), std::string(kPaddedEol) +
+                                          "000000000001000000000001000000000001"
+                                          "000000000001000000000001000000000001"
+                                          "00000000");
 
     Raster blank(216, 0);
     EncodeLine(encoder, blank.data());

@@ -18,12 +18,14 @@ Stream CleanPage(std::mt19937& random) {
     const int width = random() % 2 ? kStandardLineWidth : kWideLineWidth;
     std::vector<testing::Raster> lines;
     for (int i = 0; i < 30; ++i)
-        lines.push_back(random() % 4 ? testing::TextLikeRaster(random, width) : testing::NoiseRaster(random, width));
+        lines.push_back(random() % 4 ? testing::TextLikeRaster(random, width)
+                                     : testing::NoiseRaster(random, width));
     return testing::EncodePage(lines, width, static_cast<int>(random() % 100));
 }
 
 Stream FlipBits(Stream page, std::mt19937& random, int count) {
-    for (int i = 0; i < count; ++i) page[random() % page.size()] ^= static_cast<std::uint8_t>(1 << random() % 8);
+    for (int i = 0; i < count; ++i)
+        page[random() % page.size()] ^= static_cast<std::uint8_t>(1 << random() % 8);
     return page;
 }
 
@@ -31,7 +33,9 @@ Stream Garbage(std::mt19937& random, bool sparse) {
     Stream data(2000 + random() % 4000);
     for (auto& byte : data) {
         byte = static_cast<std::uint8_t>(random());
-        if (sparse) byte &= static_cast<std::uint8_t>(random() & random());  // mostly zeros: EOLs, long codes
+        if (sparse)
+            byte &=
+                static_cast<std::uint8_t>(random() & random());  // mostly zeros: EOLs, long codes
     }
     return data;
 }
@@ -60,7 +64,8 @@ const Damage kDamages[] = {
     {"LongRunsOfOnes",  // skipped after a dead end, more than a whole buffer load at once
      [](std::mt19937& r) {
          Stream page = CleanPage(r);
-         for (int i = 0; i < 3; ++i) page.insert(page.begin() + r() % page.size(), 8 + r() % 40, 0xFF);
+         for (int i = 0; i < 3; ++i)
+             page.insert(page.begin() + r() % page.size(), 8 + r() % 40, 0xFF);
          return page;
      }},
     {"RandomGarbage", [](std::mt19937& r) { return Garbage(r, false); }},
@@ -74,7 +79,9 @@ const Damage kDamages[] = {
      }},
 };
 
-void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
+void PrintTo(const Damage& damage, std::ostream* out) {
+    *out << damage.name;
+}
 
 class DecoderEquivalenceTest : public ::testing::TestWithParam<Damage> {};
 

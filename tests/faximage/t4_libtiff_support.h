@@ -27,12 +27,14 @@ inline void SetFaxTags(TIFF* tiff, int width, int lines) {
 
 inline TIFF* OpenTiff(const std::string& path, const char* mode) {
     TIFF* tiff = TIFFOpen(path.c_str(), mode);
-    if (!tiff) throw std::runtime_error("cannot open " + path);
+    if (!tiff)
+        throw std::runtime_error("cannot open " + path);
     return tiff;
 }
 
 // libtiff codes rows (1 = black, width / 8 bytes each); returns the raw strip.
-inline std::vector<std::uint8_t> LibtiffEncode(const std::string& path, const std::vector<std::vector<std::uint8_t>>& rows,
+inline std::vector<std::uint8_t> LibtiffEncode(const std::string& path,
+                                               const std::vector<std::vector<std::uint8_t>>& rows,
                                                int width) {
     TIFF* out = OpenTiff(path, "w");
     SetFaxTags(out, width, static_cast<int>(rows.size()));
@@ -49,17 +51,20 @@ inline std::vector<std::uint8_t> LibtiffEncode(const std::string& path, const st
 }
 
 // libtiff decodes a raw strip of lines rows.
-inline std::vector<std::vector<std::uint8_t>> LibtiffDecode(const std::string& path, const std::vector<std::uint8_t>& raw,
+inline std::vector<std::vector<std::uint8_t>> LibtiffDecode(const std::string& path,
+                                                            const std::vector<std::uint8_t>& raw,
                                                             int width, int lines) {
     TIFF* out = OpenTiff(path, "w");
     SetFaxTags(out, width, lines);
-    TIFFWriteRawStrip(out, 0, const_cast<std::uint8_t*>(raw.data()), static_cast<tmsize_t>(raw.size()));
+    TIFFWriteRawStrip(out, 0, const_cast<std::uint8_t*>(raw.data()),
+                      static_cast<tmsize_t>(raw.size()));
     TIFFClose(out);
     TIFF* in = OpenTiff(path, "r");
     std::vector<std::vector<std::uint8_t>> rows;
     for (int y = 0; y < lines; ++y) {
         std::vector<std::uint8_t> row(TIFFScanlineSize(in));
-        if (TIFFReadScanline(in, row.data(), static_cast<std::uint32_t>(y), 0) < 0) break;
+        if (TIFFReadScanline(in, row.data(), static_cast<std::uint32_t>(y), 0) < 0)
+            break;
         rows.push_back(row);
     }
     TIFFClose(in);

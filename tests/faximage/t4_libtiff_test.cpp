@@ -22,10 +22,12 @@ std::vector<Raster> TestRasters(int width, unsigned seed, bool forLibtiffDecoder
     std::vector<Raster> rows;
     rows.push_back(Raster(width / 8, 0));
     rows.push_back(Raster(width / 8, 0xFF));
-    if (!forLibtiffDecoder) rows.push_back(Raster(width / 8, 0xAA));
+    if (!forLibtiffDecoder)
+        rows.push_back(Raster(width / 8, 0xAA));
     rows.push_back(Raster(width / 8, 0x55));
     for (int run : {1, 63, 64, 65, 127, 128, 1727, 1728, 1792, 2047}) {
-        if (run > width) continue;
+        if (run > width)
+            continue;
         Raster first(width / 8, 0), last(width / 8, 0);
         testing::SetBlack(first, 0, run);
         testing::SetBlack(last, width - run, width);
@@ -38,7 +40,7 @@ std::vector<Raster> TestRasters(int width, unsigned seed, bool forLibtiffDecoder
 }
 
 class LibtiffTest : public ::testing::TestWithParam<int> {
-protected:
+  protected:
     testing::TempDirectory dir_;
 };
 
@@ -47,13 +49,16 @@ TEST_P(LibtiffTest, OurPagesDecodeWithLibtiff) {
     for (int margin : {0, 50}) {
         const auto rows = TestRasters(width, 11, true);
         const auto page = testing::EncodePage(rows, width, margin);
-        const auto decoded = testing::LibtiffDecode(dir_.File("ours.tif"), page, width, static_cast<int>(rows.size()));
+        const auto decoded = testing::LibtiffDecode(dir_.File("ours.tif"), page, width,
+                                                    static_cast<int>(rows.size()));
         ASSERT_EQ(decoded.size(), rows.size()) << "margin " << margin;
         for (std::size_t y = 0; y < rows.size(); ++y) {
             Raster expected(width / 8, 0);
             for (int x = margin; x < width; ++x)
-                if (testing::IsBlack(rows[y].data(), x - margin)) testing::SetBlack(expected, x, x + 1);
-            ASSERT_EQ(decoded[y], expected) << "width " << width << " margin " << margin << " row " << y;
+                if (testing::IsBlack(rows[y].data(), x - margin))
+                    testing::SetBlack(expected, x, x + 1);
+            ASSERT_EQ(decoded[y], expected)
+                << "width " << width << " margin " << margin << " row " << y;
         }
     }
 }
@@ -68,10 +73,12 @@ TEST_P(LibtiffTest, LibtiffPagesDecodeWithOurs) {
     EXPECT_EQ(result.badCodes, 0);
     EXPECT_TRUE(result.pageEnded);
     ASSERT_EQ(result.lines.size(), rows.size());
-    for (std::size_t y = 0; y < rows.size(); ++y) ASSERT_EQ(result.lines[y], rows[y]) << "row " << y;
+    for (std::size_t y = 0; y < rows.size(); ++y)
+        ASSERT_EQ(result.lines[y], rows[y]) << "row " << y;
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, LibtiffTest, ::testing::Values(kStandardLineWidth, kWideLineWidth));
+INSTANTIATE_TEST_SUITE_P(Widths, LibtiffTest,
+                         ::testing::Values(kStandardLineWidth, kWideLineWidth));
 
 }  // namespace
 }  // namespace corvane::faximage

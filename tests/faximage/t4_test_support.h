@@ -17,7 +17,8 @@ namespace corvane::faximage::testing {
 inline std::vector<std::uint8_t> PackBits(std::string_view bits) {
     std::vector<std::uint8_t> bytes((bits.size() + 7) / 8, 0);
     for (std::size_t i = 0; i < bits.size(); ++i)
-        if (bits[i] == '1') bytes[i / 8] |= static_cast<std::uint8_t>(1 << (i % 8));
+        if (bits[i] == '1')
+            bytes[i / 8] |= static_cast<std::uint8_t>(1 << (i % 8));
     return bytes;
 }
 
@@ -34,7 +35,9 @@ inline void SetBlack(Raster& raster, int from, int to) {
     for (int x = from; x < to; ++x) raster[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
 }
 
-inline bool IsBlack(const std::uint8_t* raster, int x) { return raster[x / 8] >> (7 - x % 8) & 1; }
+inline bool IsBlack(const std::uint8_t* raster, int x) {
+    return raster[x / 8] >> (7 - x % 8) & 1;
+}
 
 // Random horizontal strokes, like text or a drawing.
 inline Raster TextLikeRaster(std::mt19937& random, int width) {
@@ -54,7 +57,8 @@ inline Raster NoiseRaster(std::mt19937& random, int width) {
 }
 
 // Codes rasters as a page: the lines, then the end-of-page record.
-inline std::vector<std::uint8_t> EncodePage(const std::vector<Raster>& lines, int width, int margin) {
+inline std::vector<std::uint8_t> EncodePage(const std::vector<Raster>& lines, int width,
+                                            int margin) {
     T4Encoder encoder;
     encoder.width = width;
     encoder.margin = margin;
@@ -79,7 +83,9 @@ struct DecodeResult {
 template <typename Decoder>
 DecodeResult Decode(const std::vector<std::uint8_t>& data) {
     DecodeResult result;
-    Decoder decoder([&](const std::uint8_t* line, int bytes) { result.lines.emplace_back(line, line + bytes); });
+    Decoder decoder([&](const std::uint8_t* line, int bytes) {
+        result.lines.emplace_back(line, line + bytes);
+    });
     decoder.StartPage();
     result.consumed = decoder.DecodeBlock(data.data(), data.size());
     result.badCodes = decoder.BadCodes();
