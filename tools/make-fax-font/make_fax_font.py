@@ -102,6 +102,7 @@ def write(data, output):
         "namespace corvane::faximage {",
         "namespace {",
         "",
+        "// clang-format off",
         "constexpr std::uint8_t kFaxFont[kFaxFontSize] = {",
     ]
     current = None
@@ -114,6 +115,7 @@ def write(data, output):
             lines.append("    " + " ".join(f"0x{b:02X}," for b in glyph[i:i + 16]))
     lines += [
         "};",
+        "// clang-format on",
         "",
         "}  // namespace",
         "",
