@@ -1550,6 +1550,8 @@ constexpr std::uint8_t kFaxFont[kFaxFontSize] = {
 
 }  // namespace
 
-std::span<const std::uint8_t, kFaxFontSize> FaxFontResource() { return std::span(kFaxFont); }
+std::span<const std::uint8_t, kFaxFontSize> FaxFontResource() {
+    return std::span(kFaxFont);
+}
 
 }  // namespace corvane::faximage
