@@ -43,16 +43,7 @@ FaxGrid::FaxGrid(TableModel& model, QWidget* parent) : QTableView(parent), model
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
 
-    const int charWidth = fontMetrics().averageCharWidth();
-    for (const std::string& field : model_.FieldOrder()) {
-        for (int column = 0; column < model_.columnCount(); ++column) {
-            const GridColumn& shown = model_.ColumnAt(column);
-            if (shown.field != field) continue;
-            const int chars = shown.displayWidth > 0 ? shown.displayWidth : 10;
-            widths_[field] = std::max(chars * charWidth + 8, fontMetrics().horizontalAdvance(shown.heading) + 12);
-        }
-    }
-    ApplyWidths();
+    SetInitialWidths();
 
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
         if (!applying_ && logical < model_.columnCount()) widths_[model_.ColumnAt(logical).field] = size;
@@ -63,6 +54,20 @@ FaxGrid::FaxGrid(TableModel& model, QWidget* parent) : QTableView(parent), model
     connect(&model_, &QAbstractItemModel::modelReset, this, &FaxGrid::ApplyWidths);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { OnCurrentChanged(current); });
+}
+
+void FaxGrid::SetInitialWidths() {
+    // Dates take the width of a formatted date, known once the table is open.
+    if (initialWidthsSet_ || !model_.Table().IsOpen()) return;
+    initialWidthsSet_ = true;
+    const int charWidth = fontMetrics().averageCharWidth();
+    for (int column = 0; column < model_.columnCount(); ++column) {
+        const GridColumn& shown = model_.ColumnAt(column);
+        const int chars = shown.displayWidth > 0 ? shown.displayWidth : 10;
+        widths_[shown.field] = std::max({chars * charWidth + 8, fontMetrics().horizontalAdvance(shown.heading) + 12,
+                                         fontMetrics().horizontalAdvance(model_.WidestSample(column)) + 12});
+    }
+    ApplyWidths();
 }
 
 void FaxGrid::ApplyWidths() {
@@ -109,6 +114,7 @@ void FaxGrid::OnSectionMoved(int logical, int, int newVisual) {
 
 void FaxGrid::Refresh() {
     model_.Reload();
+    SetInitialWidths();
     SelectTableRow();
 }
 

@@ -31,6 +31,7 @@ signals:
 
 private:
     void SelectTableRow();
+    void SetInitialWidths();
     void ApplyWidths();
     void OnSectionMoved(int logical, int oldVisual, int newVisual);
     void OnCurrentChanged(const QModelIndex& current);
@@ -38,6 +39,7 @@ private:
     TableModel& model_;
     std::map<std::string, int> widths_;  // by field, so they survive a change of column order
     bool applying_ = false;
+    bool initialWidthsSet_ = false;
 };
 
 }  // namespace corvane::app

@@ -152,6 +152,7 @@ void MainScreen::BuildPages() {
     tabs_ = new QTabBar;
     tabs_->setObjectName(QStringLiteral("FaxTabs"));
     tabs_->setShape(QTabBar::RoundedSouth);
+    tabs_->setExpanding(false);
     tabs_->addTab(QStringLiteral("Outgoing Faxes"));
     tabs_->addTab(QStringLiteral("Incoming Faxes"));
     statusPanel_ = new QLabel;

@@ -38,6 +38,12 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
         return row.cells[ShownFields()[index.column()]];
     case kArchivedRole:
         return row.archived;
+    case Qt::TextAlignmentRole: {
+        const tables::Field* field = FieldOf(columns_[ShownFields()[index.column()]]);
+        if (field != nullptr && field->type == tables::FieldType::Numeric)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
     case Qt::ForegroundRole:
         if (row.archived) return QColor(Qt::red);
         return {};
@@ -54,18 +60,34 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
     return columns_[shown[section]].heading;
 }
 
+namespace {
+
+QString DateText(const tables::Date& date) {
+    if (date.IsEmpty()) return {};
+    return QLocale().toString(QDate(date.year, date.month, date.day), QLocale::ShortFormat);
+}
+
+}  // namespace
+
+const tables::Field* TableModel::FieldOf(const GridColumn& column) const {
+    if (!table_.IsOpen()) return nullptr;
+    for (const tables::Field& field : table_.Fields())
+        if (tables::EqualsIgnoringCase(field.name, column.field)) return &field;
+    return nullptr;
+}
+
+QString TableModel::WidestSample(int column) const {
+    const tables::Field* field = FieldOf(ColumnAt(column));
+    if (field == nullptr || field->type != tables::FieldType::Date) return {};
+    return DateText({2026, 12, 28});
+}
+
 QString TableModel::CellText(const GridColumn& column) const {
-    const auto& fields = table_.Fields();
-    const auto field = std::find_if(fields.begin(), fields.end(), [&](const tables::Field& f) {
-        return tables::EqualsIgnoringCase(f.name, column.field);
-    });
-    if (field == fields.end()) return {};
+    const tables::Field* field = FieldOf(column);
+    if (field == nullptr) return {};
     switch (field->type) {
-    case tables::FieldType::Date: {
-        const tables::Date date = table_.DateValue(field->name);
-        if (date.IsEmpty()) return {};
-        return QLocale().toString(QDate(date.year, date.month, date.day), QLocale::ShortFormat);
-    }
+    case tables::FieldType::Date:
+        return DateText(table_.DateValue(field->name));
     case tables::FieldType::Logical:
         return table_.Logical(field->name) ? QStringLiteral("T") : QStringLiteral("F");
     case tables::FieldType::Numeric:

@@ -39,6 +39,9 @@ public:
     std::vector<std::string> FieldOrder() const;
     void MoveField(const std::string& field, int position);  // unknown names are ignored
     const GridColumn& ColumnAt(int column) const;
+    // A text as wide as the column's widest value when the type fixes it
+    // (dates), else empty.
+    QString WidestSample(int column) const;
 
 private:
     struct Row {
@@ -49,6 +52,7 @@ private:
 
     std::vector<int> ShownFields() const;  // indexes into columns_
     QString CellText(const GridColumn& column) const;
+    const tables::Field* FieldOf(const GridColumn& column) const;
 
     tables::Table& table_;
     std::vector<GridColumn> columns_;

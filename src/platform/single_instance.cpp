@@ -17,7 +17,8 @@ constexpr char kRaiseRequest[] = "raise\n";
 
 SingleInstance::SingleInstance(const QString& programDirectory, QObject* parent)
     : QObject(parent), directory_(programDirectory), lock_(QDir(programDirectory).filePath(".corvane.lock")) {
-    // A lock left by a killed instance is taken over rather than honoured.
+    // A running instance's lock never expires by age; one left by a killed
+    // instance is still found stale, by its process id, and taken over.
     lock_.setStaleLockTime(0);
 }
 

@@ -102,6 +102,27 @@ TEST_F(MainScreenTest, FirstRunCreatesEverythingAndDisablesRowCommands) {
     EXPECT_TRUE(prompts.questions.empty());
 }
 
+TEST_F(MainScreenTest, TablesThatCannotOpenAreReportedInOrder) {
+    struct Case {
+        std::vector<const char*> damaged;
+        std::vector<QString> messages;
+    } cases[] = {
+        {{"CVOUT.DBF"}, {"Unable to open/create the FAX datafile - closing program"}},
+        {{"CVOUT.DBF", "CVREC.DBF"},
+         {"Unable to open/create the FAX datafile - closing program",
+          "Unable to open/create the FAX RECEIVE datafile - closing program"}},
+    };
+    for (const Case& c : cases) {
+        for (const char* name : c.damaged) WriteFile(home() + name, "not a table");
+        prompts.informations.clear();
+        MainScreen screen;
+        EXPECT_EQ(prompts.informations, c.messages);
+        EXPECT_FALSE(screen.FaxTable().IsOpen());
+        EXPECT_EQ(screen.RecFaxTable().IsOpen(), c.damaged.size() == 1);
+        std::filesystem::remove(home() + "CVREC.DBF");
+    }
+}
+
 TEST_F(MainScreenTest, PortUnsetOnlyWhileNoPortWasEverSaved) {
     app::FaxSettings settings;
     settings.ComPort = 2;
