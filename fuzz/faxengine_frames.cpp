@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "faxengine/modem_text.h"
-#include "faxengine/session_parameters.h"
 #include "faxengine/scripted_modem.h"
+#include "faxengine/session_parameters.h"
 #include "faxengine/t30_frames.h"
 
 namespace {

@@ -31,7 +31,9 @@ int ComPortBase::RegisterEventProc(EventProc proc) {
     return 0;
 }
 
-void ComPortBase::DeregisterEventProc() { proc_ = nullptr; }
+void ComPortBase::DeregisterEventProc() {
+    proc_ = nullptr;
+}
 
 int ComPortBase::EnableDataTrigger() {
     dataTrigger_ = true;
@@ -65,7 +67,9 @@ int ComPortBase::AddTrigger(Kind kind) {
     return static_cast<int>(free - triggers_.begin()) + 1;
 }
 
-int ComPortBase::AddTimerTrigger() { return AddTrigger(Kind::Timer); }
+int ComPortBase::AddTimerTrigger() {
+    return AddTrigger(Kind::Timer);
+}
 
 int ComPortBase::AddStatusTrigger(StatusTriggerKind kind) {
     switch (kind) {
@@ -148,7 +152,9 @@ void ComPortBase::CheckBufferTriggers() {
     }
 }
 
-void ComPortBase::OutputChanged() { CheckBufferTriggers(); }
+void ComPortBase::OutputChanged() {
+    CheckBufferTriggers();
+}
 
 void ComPortBase::ModemLinesChanged(std::uint32_t changedLines) {
     for (std::size_t i = 0; i < triggers_.size(); ++i) {
@@ -169,10 +175,10 @@ void ComPortBase::DataArrived() {
 
 void ComPortBase::Raise(std::uint32_t message, int handle) {
     // One pending data event stands for any number of arrived bytes.
-    const bool duplicateData =
-        message == kMsgDataAvailable &&
-        std::any_of(held_.begin(), held_.end(),
-                    [](const HeldEvent& e) { return e.message == kMsgDataAvailable; });
+    const bool duplicateData = message == kMsgDataAvailable &&
+                               std::any_of(held_.begin(), held_.end(), [](const HeldEvent& e) {
+                                   return e.message == kMsgDataAvailable;
+                               });
     if (!duplicateData) {
         held_.push_back({message, handle});
     }
@@ -188,7 +194,9 @@ bool ComPortBase::SuspendEvents(bool suspend) {
     return old;
 }
 
-void ComPortBase::DeliverPendingEvents() { Dispatch(); }
+void ComPortBase::DeliverPendingEvents() {
+    Dispatch();
+}
 
 void ComPortBase::PostDispatch() {
     if (dispatchPosted_ || suspended_ || !proc_) {
@@ -226,4 +234,3 @@ void ComPortBase::WriteRecorders() {
 }
 
 }  // namespace corvane::engine
-

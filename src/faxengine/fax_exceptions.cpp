@@ -20,8 +20,8 @@ template <class... Errors>
 }  // namespace
 
 void RaiseFaxError(int code) {
-    RaiseAmong<FaxBadFormat, FaxBadMachine, FaxBadModemResult, FaxTrainError, FaxInitError,
-               FaxBusy, FaxVoiceCall, FaxDataCall, FaxNoDialTone, FaxNoCarrier, FaxSessionError,
+    RaiseAmong<FaxBadFormat, FaxBadMachine, FaxBadModemResult, FaxTrainError, FaxInitError, FaxBusy,
+               FaxVoiceCall, FaxDataCall, FaxNoDialTone, FaxNoCarrier, FaxSessionError,
                FaxPageError, ProtocolError, NoMoreTriggers, OutputBufferTooSmall, PortNotAssigned,
                InternalError, CannotUseWithWinSock>(code);
 }

@@ -8,7 +8,7 @@ namespace corvane::engine {
 
 template <int Code>
 class CodedFaxError : public FaxError {
-public:
+  public:
     static constexpr int kCode = Code;
     CodedFaxError() : FaxError(Code) {}
 };

@@ -54,7 +54,7 @@ std::string_view ProgressText(int code) {
 
 std::string_view LogCodeName(int code) {
     return code >= 1 && code < static_cast<int>(kLogCodeNames.size()) ? kLogCodeNames[code]
-                                                                     : std::string_view{};
+                                                                      : std::string_view{};
 }
 
 }  // namespace corvane::engine

@@ -45,7 +45,9 @@ void ModemControl::SetDetectBusy(bool on) {
     ChooseInitString();
 }
 
-void ModemControl::ChooseInitString() { initString_ = InitStringFor(blindDial_, detectBusy_); }
+void ModemControl::ChooseInitString() {
+    initString_ = InitStringFor(blindDial_, detectBusy_);
+}
 
 bool ModemControl::LocalRate(int index) const {
     return index >= 1 && index <= kRateCount && localRates_[index];
@@ -65,15 +67,21 @@ int ModemControl::SendAfterWait(std::string_view text, std::uint32_t waitMillise
     return 0;
 }
 
-int ModemControl::SendCommand(std::string_view text) { return SendAfterWait(text, kCommandWait); }
+int ModemControl::SendCommand(std::string_view text) {
+    return SendAfterWait(text, kCommandWait);
+}
 
 int ModemControl::SendModulationCommand(std::string_view text) {
     return SendAfterWait(text, kModulationWait);
 }
 
-int ModemControl::ReceiveFrameCommand() { return SendAfterWait("AT+FRH=3", kModulationWait); }
+int ModemControl::ReceiveFrameCommand() {
+    return SendAfterWait("AT+FRH=3", kModulationWait);
+}
 
-int ModemControl::TransmitFrameCommand() { return SendAfterWait("AT+FTH=3", kModulationWait); }
+int ModemControl::TransmitFrameCommand() {
+    return SendAfterWait("AT+FTH=3", kModulationWait);
+}
 
 void ModemControl::ResetResponse() {
     ClearResponseBuffer();
@@ -233,8 +241,8 @@ bool ModemControl::QueryClass1Rates(bool sending) {
     }
     const bool wasSuspended = port_.SuspendEvents(true);
     partialLine_.clear();
-    static constexpr std::string_view kRateDigits[kRateCount + 1] = {"", "", "", "72", "96", "121",
-                                                                     "145"};
+    static constexpr std::string_view kRateDigits[kRateCount + 1] = {"",   "",    "",   "72",
+                                                                     "96", "121", "145"};
     while (std::optional<std::string> line = WaitForLine()) {
         if (line->find(',') != std::string::npos) {
             for (int index = 3; index <= kRateCount; ++index) {

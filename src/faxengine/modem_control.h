@@ -31,7 +31,7 @@ struct FaxClasses {
 FaxClasses ParseClassList(std::string_view list);
 
 class ModemControl {
-public:
+  public:
     static constexpr std::size_t kMaxResponse = 128;
     static constexpr std::size_t kMaxReadLine = 129;
 
@@ -103,10 +103,8 @@ public:
     void SenderHangUp();
     void ReceiverHangUp();
 
-private:
-    bool Contains(std::string_view text) const {
-        return response_.find(text) != std::string::npos;
-    }
+  private:
+    bool Contains(std::string_view text) const { return response_.find(text) != std::string::npos; }
     int SendAfterWait(std::string_view text, std::uint32_t waitMilliseconds);
     std::optional<std::string> ReadLine();
     std::optional<std::string> WaitForLine();

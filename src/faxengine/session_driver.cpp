@@ -58,9 +58,9 @@ void SessionDriver::StartSession() {
     if (!running_) {
         return;
     }
-    const int registered = port.RegisterEventProc(
-        [this, alive = std::weak_ptr<bool>(alive_)](std::uint32_t message, int handle,
-                                                    std::uint32_t portParam) {
+    const int registered =
+        port.RegisterEventProc([this, alive = std::weak_ptr<bool>(alive_)](
+                                   std::uint32_t message, int handle, std::uint32_t portParam) {
             if (!alive.expired()) {
                 HandleEvent(message, handle, portParam);
             }
@@ -122,9 +122,7 @@ void SessionDriver::ReportError(int code) {
 }
 
 void SessionDriver::ReportStatus(bool first, bool last) {
-    SendToOwner(OwnerMessage::Status, first  ? kStatusFirst
-                                      : last ? kStatusLast
-                                             : kStatusNeither);
+    SendToOwner(OwnerMessage::Status, first ? kStatusFirst : last ? kStatusLast : kStatusNeither);
 }
 
 void SessionDriver::ReportLog(int code) {

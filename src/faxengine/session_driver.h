@@ -28,7 +28,7 @@ struct SessionEvent {
 };
 
 class SessionDriver {
-public:
+  public:
     SessionDriver(FaxSession& session, SessionOwner& owner);
     virtual ~SessionDriver();
     SessionDriver(const SessionDriver&) = delete;
@@ -53,7 +53,7 @@ public:
     // The port's event procedure.
     void HandleEvent(std::uint32_t message, int handle, std::uint32_t portParam);
 
-protected:
+  protected:
     // The machine's side.
     virtual void Prepare() = 0;
     virtual std::string_view StateName() const = 0;
@@ -66,7 +66,7 @@ protected:
     // a delivered reply, so the state's handler runs.
     virtual bool FrameReceived() { return false; }
 
-private:
+  private:
     bool OwnHandle(int handle) const;
     // Step 5 for a data event: true when a reply line or frame arrived.
     bool CollectReply();

@@ -29,17 +29,17 @@ inline constexpr std::uint32_t kStatusLast = 2;
 
 // The answer to one message; an answer given after the wait is over is lost.
 class OwnerReply {
-public:
+  public:
     OwnerReply() : slot_(std::make_shared<std::optional<std::uint32_t>>()) {}
     void Answer(std::uint32_t value) const { *slot_ = value; }
     const std::optional<std::uint32_t>& Value() const { return *slot_; }
 
-private:
+  private:
     std::shared_ptr<std::optional<std::uint32_t>> slot_;
 };
 
 class SessionOwner {
-public:
+  public:
     virtual ~SessionOwner() = default;
     // Returns the answer, or nothing when it comes later through reply (or never).
     virtual std::optional<std::uint32_t> Deliver(OwnerMessage message, std::uint32_t wParam,

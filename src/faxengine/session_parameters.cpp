@@ -42,9 +42,13 @@ constexpr std::array<int, 8> kScanCodeOfBits{5, 1, 3, 4, 7, 6, 2, 0};
 // extra fill bytes never hurt a receiver, too few can overrun it.
 constexpr int kSafestScanCode = 7;
 
-bool ValidRate(int index) { return index >= 1 && index <= kRateCount; }
+bool ValidRate(int index) {
+    return index >= 1 && index <= kRateCount;
+}
 
-bool ValidScanCode(int code) { return code >= 0 && code < kScanCodeCount; }
+bool ValidScanCode(int code) {
+    return code >= 0 && code < kScanCodeCount;
+}
 
 // The character at a 1-based position, or NUL past the end.
 char CharAt(std::string_view text, std::size_t position) {
@@ -53,7 +57,9 @@ char CharAt(std::string_view text, std::size_t position) {
 
 }  // namespace
 
-std::uint32_t RateBPS(int rateIndex) { return ValidRate(rateIndex) ? kRates[rateIndex].bps : 0; }
+std::uint32_t RateBPS(int rateIndex) {
+    return ValidRate(rateIndex) ? kRates[rateIndex].bps : 0;
+}
 
 std::string_view ModulationCodeOf(int rateIndex) {
     return ValidRate(rateIndex) ? kRates[rateIndex].modulation : std::string_view{};
@@ -137,14 +143,9 @@ bool FallBack(SessionParameters& params) {
 }
 
 void DecodeClass2Report(SessionParameters& params, std::string_view report) {
-    switch (CharAt(report, 3)) {
-        case '0': params.sessionBPS = 2400; break;
-        case '1': params.sessionBPS = 4800; break;
-        case '2': params.sessionBPS = 7200; break;
-        case '4': params.sessionBPS = 12000; break;
-        case '5': params.sessionBPS = 14400; break;
-        default: params.sessionBPS = 9600; break;
-    }
+    // BR digits 0..5 name the rates in table order; others mean 9600.
+    const int br = CharAt(report, 3) - '0';
+    params.sessionBPS = br >= 0 && br < kRateCount ? RateBPS(br + 1) : 9600;
     params.sessionFine = params.remoteFine = CharAt(report, 1) == '1';
     params.sessionWide = params.remoteWide = CharAt(report, 5) == '1';
     const char ecm = CharAt(report, 11);

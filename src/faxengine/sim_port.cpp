@@ -43,7 +43,9 @@ Micros SimComPort::ByteTime() const {
     return Seconds(10) / settings_.baud;
 }
 
-int SimComPort::PutChar(std::uint8_t byte) { return PutBlock({&byte, 1}); }
+int SimComPort::PutChar(std::uint8_t byte) {
+    return PutBlock({&byte, 1});
+}
 
 int SimComPort::PutString(std::string_view text) {
     return PutBlock({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
@@ -187,7 +189,9 @@ void SimComPort::SetModem(bool dtr, bool rts) {
     ReportLines();
 }
 
-void SimComPort::ReportLines() { farEnd_.ControlLinesChanged(dtr_, RTS()); }
+void SimComPort::ReportLines() {
+    farEnd_.ControlLinesChanged(dtr_, RTS());
+}
 
 void SimComPort::SetDCD(bool on) {
     if (on != dcd_) {

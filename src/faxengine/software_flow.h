@@ -15,7 +15,7 @@ inline constexpr std::uint8_t kXon = 17;
 inline constexpr std::uint8_t kXoff = 19;
 
 class SoftwareFlow {
-public:
+  public:
     void Enable(std::size_t bufferFull, std::size_t bufferResume, FlowDirection direction) {
         transmit_ = direction != FlowDirection::Receive;
         receive_ = direction != FlowDirection::Transmit;
@@ -56,7 +56,7 @@ public:
         return std::nullopt;
     }
 
-private:
+  private:
     bool transmit_ = false;
     bool receive_ = false;
     std::size_t full_ = 0;

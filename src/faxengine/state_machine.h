@@ -22,26 +22,26 @@ struct StateSpec {
 
 template <class Machine, class State, std::size_t N>
 class StateMachine : public SessionDriver {
-public:
+  public:
     using Table = std::array<StateSpec<Machine>, N>;
 
     State state() const { return state_; }
 
-protected:
+  protected:
     StateMachine(FaxSession& session, SessionOwner& owner, const Table& table, State stopped,
                  State failure)
         : SessionDriver(session, owner), table_(table), state_(stopped), failure_(failure) {}
 
     void SetState(State next) {
         if (next != state_) {
-            session().port.Log().Note(session().clock.MilliSeconds(),
-                                      std::string(Spec().name) + " -> " +
-                                          std::string(table_[Index(next)].name));
+            session().port.Log().Note(
+                session().clock.MilliSeconds(),
+                std::string(Spec().name) + " -> " + std::string(table_[Index(next)].name));
         }
         state_ = next;
     }
 
-private:
+  private:
     static std::size_t Index(State s) { return static_cast<std::size_t>(s); }
     const StateSpec<Machine>& Spec() const { return table_[Index(state_)]; }
     Machine& self() { return static_cast<Machine&>(*this); }

@@ -1,6 +1,7 @@
 #include "faxengine/t30_frames.h"
 
 #include <algorithm>
+#include <array>
 
 #include "faxengine/engine_codes.h"
 #include "faxengine/fax_progress.h"
@@ -17,7 +18,7 @@ constexpr std::uint32_t kFrameGapMs = 20;
 constexpr std::size_t kMaxTrainingBytes = 8192;
 
 class FrameBuilder {
-public:
+  public:
     FrameBuilder(std::uint8_t control, std::uint8_t fcf) : bytes_{kAddress, control, fcf} {}
     // Information bytes; a DLE inside would end the frame early, so it goes twice.
     void Add(std::uint8_t byte) {
@@ -32,7 +33,7 @@ public:
         return std::move(bytes_);
     }
 
-private:
+  private:
     std::vector<std::uint8_t> bytes_;
 };
 
@@ -42,15 +43,28 @@ void SendFrame(FaxSession& session, const std::vector<std::uint8_t>& frame) {
     session.port.PutBlock(frame);
 }
 
+// Rate bits of octet 2 by rate index: a DIS lists the rates offered, a
+// DCS names the one chosen.
+struct RateBits {
+    std::uint8_t dis;
+    std::uint8_t dcs;
+};
+constexpr std::array<RateBits, kRateCount + 1> kRateBits{{
+    {0x00, 0x00},
+    {0x00, 0x00},
+    {0x08, 0x08},
+    {0x0C, 0x0C},
+    {0x0C, 0x04},
+    {0x14, 0x10},
+    {0x24, 0x20},
+}};
+
 std::uint8_t RateBitsOf(CapabilityKind kind, int rateIndex) {
-    switch (rateIndex) {
-        case 2: return 0x08;
-        case 3: return 0x0C;
-        case 4: return kind == CapabilityKind::DIS ? 0x0C : 0x04;
-        case 5: return kind == CapabilityKind::DIS ? 0x14 : 0x10;
-        case 6: return kind == CapabilityKind::DIS ? 0x24 : 0x20;
-        default: return 0x00;
+    if (rateIndex < 1 || rateIndex > kRateCount) {
+        return 0x00;
     }
+    const RateBits& bits = kRateBits[static_cast<std::size_t>(rateIndex)];
+    return kind == CapabilityKind::DIS ? bits.dis : bits.dcs;
 }
 
 // The received frame from its address byte on, DLE shielding removed and
@@ -116,7 +130,9 @@ std::vector<std::uint8_t> CapabilityFrame(CapabilityKind kind, const SessionPara
     return std::move(frame).Finish();
 }
 
-void SendShortFrame(FaxSession& session, std::uint8_t fcf) { SendFrame(session, ShortFrame(fcf)); }
+void SendShortFrame(FaxSession& session, std::uint8_t fcf) {
+    SendFrame(session, ShortFrame(fcf));
+}
 
 void SendIDFrame(FaxSession& session, std::uint8_t fcf) {
     SendFrame(session, IDFrame(fcf, session.data.stationID));
@@ -124,7 +140,8 @@ void SendIDFrame(FaxSession& session, std::uint8_t fcf) {
 
 void SendCapabilityFrame(FaxSession& session, CapabilityKind kind) {
     SessionParameters& params = session.modem.params;
-    SendFrame(session, CapabilityFrame(kind, params, session.modem.PageFine(), session.modem.PageWide()));
+    SendFrame(session,
+              CapabilityFrame(kind, params, session.modem.PageFine(), session.modem.PageWide()));
     if (kind == CapabilityKind::DCS) {
         params.modulationCode = ModulationCodeOf(params.rateIndex);
     }
@@ -142,7 +159,9 @@ void SendTrainingCheck(FaxSession& session) {
 ParsedFrame ParseFrame(FaxSession& session) {
     SessionParameters& params = session.modem.params;
     const std::vector<std::uint8_t> frame = UnshieldedFrame(session.modem.control.ResponseBuffer());
-    auto byteAt = [&frame](std::size_t i) -> std::uint8_t { return i < frame.size() ? frame[i] : 0; };
+    auto byteAt = [&frame](std::size_t i) -> std::uint8_t {
+        return i < frame.size() ? frame[i] : 0;
+    };
     const std::uint8_t control = byteAt(1);
     const std::uint8_t fcf = byteAt(2);
     const std::size_t infoStart = 3;

@@ -28,7 +28,7 @@ constexpr int kLinePollMs = 55;
 
 // Devices open in this program, by device number.
 class OpenDevices {
-public:
+  public:
     bool Add(unsigned long id) {
         std::lock_guard lock(mutex_);
         return ids_.insert(id).second;
@@ -38,7 +38,7 @@ public:
         ids_.erase(id);
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::set<unsigned long> ids_;
 };
@@ -77,7 +77,9 @@ DevicePort::DevicePort(const engine::Clock& clock, engine::Platform& platform, s
       settings_(settings),
       context_(std::make_unique<QObject>()) {}
 
-DevicePort::~DevicePort() { Close(); }
+DevicePort::~DevicePort() {
+    Close();
+}
 
 int DevicePort::Open() {
     if (fd_ >= 0) {
@@ -125,8 +127,10 @@ int DevicePort::Open() {
 
     readNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, context_.get());
     writeNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Write, context_.get());
-    QObject::connect(readNotifier_, &QSocketNotifier::activated, context_.get(), [this] { Pump(); });
-    QObject::connect(writeNotifier_, &QSocketNotifier::activated, context_.get(), [this] { Pump(); });
+    QObject::connect(readNotifier_, &QSocketNotifier::activated, context_.get(),
+                     [this] { Pump(); });
+    QObject::connect(writeNotifier_, &QSocketNotifier::activated, context_.get(),
+                     [this] { Pump(); });
     if (hasLines_) {
         lineTimer_ = new QTimer(context_.get());
         QObject::connect(lineTimer_, &QTimer::timeout, context_.get(), [this] { PollLines(); });
@@ -160,7 +164,9 @@ void DevicePort::Release() {
     hungUp_ = false;
 }
 
-int DevicePort::PutChar(std::uint8_t byte) { return PutBlock({&byte, 1}); }
+int DevicePort::PutChar(std::uint8_t byte) {
+    return PutBlock({&byte, 1});
+}
 
 int DevicePort::PutString(std::string_view text) {
     return PutBlock({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
@@ -201,9 +207,15 @@ int DevicePort::GetChar() {
     return byte;
 }
 
-std::size_t DevicePort::InBuffUsed() { return in_.size(); }
-std::size_t DevicePort::OutBuffUsed() { return out_.size(); }
-std::size_t DevicePort::OutBuffFree() { return settings_.outSize - out_.size(); }
+std::size_t DevicePort::InBuffUsed() {
+    return in_.size();
+}
+std::size_t DevicePort::OutBuffUsed() {
+    return out_.size();
+}
+std::size_t DevicePort::OutBuffFree() {
+    return settings_.outSize - out_.size();
+}
 
 void DevicePort::FlushInBuffer() {
     in_.clear();
@@ -346,7 +358,9 @@ void DevicePort::PollLines() {
     }
 }
 
-bool DevicePort::CheckDCD() { return (ReadLines() & engine::kLineDCD) != 0; }
+bool DevicePort::CheckDCD() {
+    return (ReadLines() & engine::kLineDCD) != 0;
+}
 
 int DevicePort::ChangeBaud(std::uint32_t baud) {
     if (fd_ < 0) {

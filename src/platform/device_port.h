@@ -20,7 +20,7 @@
 namespace corvane::platform {
 
 class DevicePort : public engine::ComPortBase {
-public:
+  public:
     DevicePort(const engine::Clock& clock, engine::Platform& platform, std::string device,
                engine::PortSettings settings = {});
     ~DevicePort() override;
@@ -57,10 +57,10 @@ public:
                       engine::FlowDirection direction) override;
     void SWFlowDisable() override;
 
-protected:
+  protected:
     void ArmTimer(int handle, unsigned generation, std::uint32_t milliseconds) override;
 
-private:
+  private:
     // Moves bytes between the device and the buffers as far as both allow.
     void Pump();
     void ReadDevice();

@@ -19,7 +19,9 @@ std::uint32_t QtPlatform::MilliSeconds() const {
     return static_cast<std::uint32_t>(now.msecsSinceReference()) & 0x7FFFFFFFu;
 }
 
-void QtPlatform::BusyWait(std::uint32_t milliseconds) { QThread::msleep(milliseconds); }
+void QtPlatform::BusyWait(std::uint32_t milliseconds) {
+    QThread::msleep(milliseconds);
+}
 
 void QtPlatform::PollMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);

@@ -10,13 +10,13 @@
 namespace corvane::platform {
 
 class QtPlatform : public engine::Clock, public engine::Platform {
-public:
+  public:
     std::uint32_t MilliSeconds() const override;
     void BusyWait(std::uint32_t milliseconds) override;
     void PollMessages() override;
     void Post(std::function<void()> call) override;
 
-private:
+  private:
     // Queued calls die with the platform.
     QObject context_;
 };

@@ -13,9 +13,9 @@ namespace corvane::platform {
 namespace {
 
 constexpr std::pair<std::uint32_t, speed_t> kBauds[] = {
-    {300, B300},       {600, B600},       {1200, B1200},     {2400, B2400},
-    {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400},
+    {300, B300},     {600, B600},       {1200, B1200},     {2400, B2400},
+    {4800, B4800},   {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {57600, B57600}, {115200, B115200}, {230400, B230400},
 };
 
 bool SpeedOf(std::uint32_t baud, speed_t& speed) {
@@ -30,11 +30,20 @@ bool SpeedOf(std::uint32_t baud, speed_t& speed) {
 
 bool CharacterSize(int dataBits, tcflag_t& size) {
     switch (dataBits) {
-        case 5: size = CS5; return true;
-        case 6: size = CS6; return true;
-        case 7: size = CS7; return true;
-        case 8: size = CS8; return true;
-        default: return false;
+        case 5:
+            size = CS5;
+            return true;
+        case 6:
+            size = CS6;
+            return true;
+        case 7:
+            size = CS7;
+            return true;
+        case 8:
+            size = CS8;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -56,11 +65,20 @@ int ApplyLineSettings(int fd, const engine::PortSettings& settings) {
     tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
     tio.c_cflag |= size | CREAD | CLOCAL;
     switch (settings.parity) {
-        case engine::Parity::None: break;
-        case engine::Parity::Odd: tio.c_cflag |= PARENB | PARODD; break;
-        case engine::Parity::Even: tio.c_cflag |= PARENB; break;
-        case engine::Parity::Mark: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
-        case engine::Parity::Space: tio.c_cflag |= PARENB | CMSPAR; break;
+        case engine::Parity::None:
+            break;
+        case engine::Parity::Odd:
+            tio.c_cflag |= PARENB | PARODD;
+            break;
+        case engine::Parity::Even:
+            tio.c_cflag |= PARENB;
+            break;
+        case engine::Parity::Mark:
+            tio.c_cflag |= PARENB | PARODD | CMSPAR;
+            break;
+        case engine::Parity::Space:
+            tio.c_cflag |= PARENB | CMSPAR;
+            break;
     }
     if (settings.stopBits == 2) {
         tio.c_cflag |= CSTOPB;

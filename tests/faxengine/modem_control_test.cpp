@@ -23,7 +23,7 @@ struct ModemRig {
 };
 
 class ModemControlTest : public ::testing::Test, protected ModemRig {
-protected:
+  protected:
     void ExpectScriptDone() {
         EXPECT_TRUE(modem.Complete()) << modem.Report();
         EXPECT_TRUE(modem.Clean()) << modem.Report();
@@ -289,7 +289,8 @@ TEST_F(ModemControlTest, EventDrivenCollectionSeesTheReplyOrTheTimeout) {
     ASSERT_EQ(control.ReceiveFrameCommand(), 0);
     const Micros sent = scheduler.Now();
     EXPECT_TRUE(scheduler.RunUntil([&] { return timeouts > 0; }, sent + Seconds(30)));
-    EXPECT_EQ(scheduler.Now() - sent, Milliseconds(182 * 55)) << "the earlier setting no longer counts";
+    EXPECT_EQ(scheduler.Now() - sent, Milliseconds(182 * 55))
+        << "the earlier setting no longer counts";
     scheduler.RunFor(Seconds(30));
     EXPECT_EQ(timeouts, 1);
     EXPECT_EQ(lines.size(), 1u);

@@ -14,7 +14,7 @@ namespace {
 
 // Records the owner's side; answers at once unless told to stay silent.
 class RecordingOwner : public SessionOwner {
-public:
+  public:
     struct Message {
         OwnerMessage message;
         std::uint32_t wParam;
@@ -44,14 +44,14 @@ enum class TestState { Stopped, Start, AwaitOK, Idle, Failed, Count };
 // Sends one command, waits for OK, then idles until aborted; a reply
 // timeout fails the session as the real machines do.
 class TestMachine : public StateMachine<TestMachine, TestState, std::size_t(TestState::Count)> {
-public:
+  public:
     TestMachine(FaxSession& session, SessionOwner& owner)
         : StateMachine(session, owner, kTable, TestState::Stopped, TestState::Failed) {}
 
     int prepared = 0;
     int idleRuns = 0;
 
-private:
+  private:
     void Prepare() override {
         ++prepared;
         session().data.faxErrorCode = 0;
@@ -150,7 +150,7 @@ TEST(SessionDriverTest, AbortFromInsideAnOwnerMessageWaitsForTheStep) {
     // The owner's status handler asks to abort, as a Cancel button
     // clicked while the status display updates would.
     class AbortingOwner : public RecordingOwner {
-    public:
+      public:
         TestMachine* machine = nullptr;
         std::optional<std::uint32_t> Deliver(OwnerMessage message, std::uint32_t wParam,
                                              const OwnerReply& reply) override {
@@ -244,7 +244,7 @@ TEST(SessionDriverTest, SecondSessionOnAPortLeavesTheFirstAlone) {
 TEST(SessionDriverTest, OwnerAnswersAreAwaitedAtMostOneSecond) {
     // An owner that answers through the reply after a delay, or never.
     class LateOwner : public SessionOwner {
-    public:
+      public:
         LateOwner(Scheduler& scheduler, std::optional<Micros> delay)
             : scheduler_(scheduler), delay_(delay) {}
         std::optional<std::uint32_t> Deliver(OwnerMessage, std::uint32_t,
@@ -256,7 +256,7 @@ TEST(SessionDriverTest, OwnerAnswersAreAwaitedAtMostOneSecond) {
         }
         void Finished(std::int32_t) override {}
 
-    private:
+      private:
         Scheduler& scheduler_;
         std::optional<Micros> delay_;
     };

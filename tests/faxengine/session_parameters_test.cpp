@@ -98,7 +98,7 @@ TEST(SessionParametersTest, FallBackFindsTheNextRateBothSidesAccept) {
         std::vector<int> steps;  // rate indexes after each fall-back, 0 when none
     };
     const Case cases[] = {
-        {0x08, {2, 1, 0}},        // remote offers 2400 and 4800 only
+        {0x08, {2, 1, 0}},  // remote offers 2400 and 4800 only
         {0x0C, {3, 2, 1, 0}},
         {0x2C, {4, 3, 2, 1, 0}},  // from 14400: 12000 is not offered
     };

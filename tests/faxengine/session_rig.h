@@ -11,14 +11,14 @@
 namespace corvane::engine {
 
 class CapturingEnd : public FarEndpoint {
-public:
+  public:
     void Attach(SimLine& line) override { line_ = &line; }
     void ReceiveFromComputer(std::uint8_t byte) override { received.push_back(byte); }
     void Send(std::string_view bytes) { line_->SendToComputer(bytes); }
 
     std::vector<std::uint8_t> received;
 
-private:
+  private:
     SimLine* line_ = nullptr;
 };
 

@@ -61,8 +61,8 @@ TEST(T30FramesTest, CapabilityFrameOctets) {
         const std::string label = std::string(dis ? "DIS" : "DCS") + " rate " +
                                   std::to_string(c.rateIndex) + " scan " +
                                   std::to_string(c.scanCode);
-        EXPECT_EQ(frame, Bytes({0xFF, 0x13, dis ? 0x80 : 0x83, 0x00, c.octet2, c.octet3, 0x00,
-                                0x10, 0x03}))
+        EXPECT_EQ(frame, Bytes({0xFF, 0x13, dis ? 0x80 : 0x83, 0x00, c.octet2, c.octet3, 0x00, 0x10,
+                                0x03}))
             << label;
     }
 }
@@ -149,10 +149,8 @@ TEST(T30FramesTest, ParseFrameChecksTheRemoteCanTakeThePage) {
         int result;
     };
     const Case cases[] = {
-        {false, false, 0x0C, 0x00, 0},
-        {true, false, 0x4C, 0x00, 0},
-        {true, false, 0x0C, 0x00, -8070},
-        {false, true, 0x0C, 0x00, -8070},
+        {false, false, 0x0C, 0x00, 0},    {true, false, 0x4C, 0x00, 0},
+        {true, false, 0x0C, 0x00, -8070}, {false, true, 0x0C, 0x00, -8070},
         {false, true, 0x0C, 0x01, 0},
     };
     for (const Case& c : cases) {

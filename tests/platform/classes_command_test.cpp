@@ -89,8 +89,7 @@ TEST(ClassesCommandTest, APortThatDoesNotOpenIsExplained) {
 
 TEST(ClassesCommandTest, RefusedClassQueryIsAFailure) {
     PtyModem modem;  // answers every command with ERROR
-    const Outcome outcome =
-        RunClasses({"--device", QString::fromStdString(modem.SlavePath())});
+    const Outcome outcome = RunClasses({"--device", QString::fromStdString(modem.SlavePath())});
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(outcome.out, "");
     EXPECT_NE(outcome.err.find("did not answer"), std::string::npos) << outcome.err;

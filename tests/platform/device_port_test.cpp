@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -114,7 +113,8 @@ TEST(DevicePortTest, EventsArriveThroughTheEventLoop) {
         while (port.CharReady()) {
             received += static_cast<char>(port.GetChar());
         }
-    }), 0);
+    }),
+              0);
     port.SetTimerTrigger(timer, 2, true);
     port.SetStatusTrigger(drained, 0, true);
     ASSERT_EQ(port.PutString("AT\r"), 0);
@@ -152,7 +152,8 @@ TEST(DevicePortTest, ModemConversationOverAPseudoTerminal) {
     modem.Answer("AT+FCLASS=1", "\r\nOK\r\n");
     modem.Answer("AT+FTM=?", "\r\n24,48,72,96\r\n\r\nOK\r\n");
     QtPlatform platform;
-    const fs::path trace = fs::temp_directory_path() / ("corvane_pty_trace_" + std::to_string(getpid()));
+    const fs::path trace =
+        fs::temp_directory_path() / ("corvane_pty_trace_" + std::to_string(getpid()));
     fs::remove(trace);
     {
         DevicePort port(platform, platform, modem.SlavePath());

@@ -29,7 +29,7 @@ inline QCoreApplication& App() {
 // The far side of a pseudo-terminal: answers each command line from a
 // table, echoing it first when asked, as a modem with E1 does.
 class PtyModem {
-public:
+  public:
     PtyModem() {
         App();
         master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -59,7 +59,7 @@ public:
     bool echo = false;
     std::vector<std::string> commands;
 
-private:
+  private:
     void Read() {
         char buffer[256];
         ssize_t count;

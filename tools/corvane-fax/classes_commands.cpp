@@ -24,9 +24,11 @@ constexpr const char* kClassesUsage = "classes --device PATH [--reset]";
 
 // What the user is told when the port does not open.
 std::string PortOpenMessage(int code, const std::string& device) {
-    const std::string unable = "Unable to open the specified communications port ( " + device + " )";
+    const std::string unable =
+        "Unable to open the specified communications port ( " + device + " )";
     if (code == engine::ecPortInUse || code == engine::ecAlreadyOpen) {
-        return "The communications port is in use ( " + device + " )\n\n"
+        return "The communications port is in use ( " + device +
+               " )\n\n"
                "Please make sure that all communication programs (internet, AOL, etc) are "
                "closed, and then try again.";
     }
@@ -37,7 +39,9 @@ std::string PortOpenMessage(int code, const std::string& device) {
     return unable + "\nError message: " + (text.empty() ? "Unknown error" : text);
 }
 
-const char* YesNo(bool value) { return value ? "yes" : "no"; }
+const char* YesNo(bool value) {
+    return value ? "yes" : "no";
+}
 
 int RunClasses(const Arguments& args) {
     std::string device;
@@ -73,8 +77,8 @@ int RunClasses(const Arguments& args) {
         std::fprintf(stderr, "The modem did not answer the fax class query.\n");
         return kFailure;
     }
-    std::printf("class1 %s\nclass2 %s\nclass2.0 %s\n", YesNo(classes.class1),
-                YesNo(classes.class2), YesNo(classes.class20));
+    std::printf("class1 %s\nclass2 %s\nclass2.0 %s\n", YesNo(classes.class1), YesNo(classes.class2),
+                YesNo(classes.class20));
     if (classes.class1) {
         if (control.QueryClass1Rates(true)) {
             std::printf("class1 rates");
