@@ -494,7 +494,11 @@ void MainScreen::closeEvent(QCloseEvent* event) {
     CloseTables();
     QApplication::processEvents();
     closed_ = true;
-    SavePlacement(*this, kClassName);
+    try {
+        SavePlacement(*this, kClassName);
+    } catch (const ProfileWriteError& error) {
+        platform::CurrentPrompts().ShowInformation(QString::fromStdString(error.what()));
+    }
     RefreshGrids();
     SetButtons();
     event->accept();
