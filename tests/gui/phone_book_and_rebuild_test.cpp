@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/fax_editor.h"
 #include "app/fax_grid.h"
@@ -109,6 +110,19 @@ TEST_F(PhoneBookTest, PickerFillsTheFaxEditorWithTheAcceptedEntry) {
     editor.Recipient->setText("kept");
     editor.findChild<QPushButton*>("PhonebookButton")->click();
     EXPECT_EQ(editor.Recipient->text(), "kept");
+}
+
+TEST(FaxEditorKeys, EnterMovesToTheNextFieldInsteadOfAccepting) {
+    app::FaxEditor editor;
+    editor.show();
+    editor.activateWindow();
+    editor.Recipient->setFocus();
+    QTest::keyClick(editor.Recipient, Qt::Key_Return);
+    EXPECT_EQ(editor.focusWidget(), editor.FaxNumber);
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_EQ(editor.result(), 0);
+    editor.Recipient->setText(QString(40, 'x'));
+    EXPECT_EQ(editor.Recipient->text().size(), 35);
 }
 
 class RebuildTest : public ProgramDirectoryFixture {};

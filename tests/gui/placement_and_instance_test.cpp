@@ -9,6 +9,7 @@
 #include "app/profile.h"
 #include "app/window_placement.h"
 #include "gui_support.h"
+#include "tables/fax_tables.h"
 
 namespace corvane::testing {
 namespace {
@@ -93,6 +94,10 @@ private:
 };
 
 TEST_F(SecondInstance, ASecondStartEndsAndAKilledFirstDoesNotBlockTheNext) {
+    // A printed job, taken in before the driver's INI is written.
+    std::filesystem::create_directories(home() + "SEND");
+    WriteFaxFile(home() + "SEND/JOB.APF");
+    WriteFile(home() + "SEND/JOB.PXD", "555\r\nAnn\r\nKept\r\n");
     QProcess* first = Start();
     WaitUntilListening();
     QProcess* second = Start();
@@ -102,6 +107,14 @@ TEST_F(SecondInstance, ASecondStartEndsAndAKilledFirstDoesNotBlockTheNext) {
 
     ::kill(pid_t(first->processId()), SIGKILL);
     first->waitForFinished();
+    {
+        // The row posted before the kill is there, the job is gone.
+        tables::Table table;
+        ASSERT_TRUE(tables::OpenOutgoingTable(table, home(), ""));
+        ASSERT_EQ(table.QueryRecCount(), 1u);
+        EXPECT_EQ(table.Text("SUBJECT"), "Kept");
+        EXPECT_FALSE(Exists(home() + "SEND/JOB.PXD"));
+    }
     std::filesystem::remove(home() + "config/corvane/CVPD.INI");
     QProcess* third = Start();
     WaitUntilListening();
