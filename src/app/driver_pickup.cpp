@@ -49,17 +49,25 @@ std::vector<std::string> JobFiles(const std::string& directory) {
     return names;
 }
 
-// The first three lines; missing ones stay empty. A job file is small, so
-// anything past a few kilobytes is not read at all.
+// The first three lines; missing ones stay empty. A job file is small:
+// only its first kilobytes are read, and each line is cut to 1024 bytes.
 std::vector<std::string> JobLines(const std::string& path) {
+    constexpr std::size_t kMaxRead = 4096;
     constexpr std::size_t kMaxLine = 1024;
-    std::vector<std::string> lines(3);
+    std::string text(kMaxRead, '\0');
     std::ifstream in(path, std::ios::binary);
+    in.read(text.data(), std::streamsize(text.size()));
+    text.resize(std::size_t(in.gcount()));
+    std::vector<std::string> lines(3);
+    std::size_t start = 0;
     for (std::string& line : lines) {
-        std::string read;
-        if (!std::getline(in, read)) break;
+        if (start >= text.size()) break;
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string read = text.substr(start, end - start);
         if (!read.empty() && read.back() == '\r') read.pop_back();
         line = CutUtf8(read, kMaxLine);
+        start = end + 1;
     }
     return lines;
 }

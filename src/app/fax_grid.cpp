@@ -118,7 +118,12 @@ void FaxGrid::Refresh() {
     SelectTableRow();
 }
 
+void FaxGrid::MarkCurrentRow() {
+    if (model_.rowCount() > 0) emit model_.headerDataChanged(Qt::Vertical, 0, model_.rowCount() - 1);
+}
+
 void FaxGrid::SelectTableRow() {
+    MarkCurrentRow();
     tables::Table& table = model_.Table();
     const int row = table.IsOpen() && table.HasCurrentRow() ? model_.RowOfRecord(table.RecNo()) : -1;
     const QSignalBlocker block(selectionModel());
@@ -139,6 +144,7 @@ void FaxGrid::OnCurrentChanged(const QModelIndex& current) {
     } catch (const tables::TableError&) {
         return;
     }
+    MarkCurrentRow();
     emit currentRecordChanged();
 }
 

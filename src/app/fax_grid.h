@@ -31,6 +31,7 @@ signals:
 
 private:
     void SelectTableRow();
+    void MarkCurrentRow();
     void SetInitialWidths();
     void ApplyWidths();
     void OnSectionMoved(int logical, int oldVisual, int newVisual);

@@ -54,7 +54,12 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole) return {};
-    if (orientation == Qt::Vertical) return {};  // the row indicator carries no text
+    if (orientation == Qt::Vertical) {
+        // The row indicator marks the table's current row.
+        const bool current = section >= 0 && section < int(rows_.size()) && table_.IsOpen() &&
+                             table_.HasCurrentRow() && rows_[section].record == table_.RecNo();
+        return current ? QStringLiteral("\u25B8") : QString();
+    }
     const std::vector<int> shown = ShownFields();
     if (section < 0 || section >= int(shown.size())) return {};
     return columns_[shown[section]].heading;

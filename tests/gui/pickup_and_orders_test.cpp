@@ -54,6 +54,31 @@ TEST_F(PickupTest, JobsBecomeRowsWithFieldsCutAndTheJobFileRemoved) {
     EXPECT_EQ(screen.OutgoingGrid().model()->rowCount(), 3);
 }
 
+TEST_F(PickupTest, ShortOrOddJobFilesGiveWhatTheyHold) {
+    struct Case {
+        std::string job;
+        std::vector<std::string> fields;  // PHONE, RECIPIENT, SUBJECT
+    } cases[] = {
+        {"555", {"555", "", ""}},
+        {"", {"", "", ""}},
+        {"1\n2\n3", {"1", "2", "3"}},
+        {std::string(100000, '7') + "\r\nAnn\r\n", {std::string(25, '7'), "", ""}},
+    };
+    tables::Table table;
+    ASSERT_TRUE(tables::OpenOutgoingTable(table, home(), ""));
+    for (const Case& c : cases) {
+        WriteFaxFile(send + "ODD.APF");
+        WriteFile(send + "ODD.PXD", c.job);
+        app::ProcessPDFaxFile(table, send + "ODD.APF");
+        table.SetOrder(0);
+        table.Last();
+        EXPECT_EQ((std::vector<std::string>{table.Text("PHONE"), table.Text("RECIPIENT"), table.Text("SUBJECT")}),
+                  c.fields);
+        EXPECT_FALSE(Exists(send + "ODD.PXD"));
+    }
+    EXPECT_EQ(table.RecCount(), 4u);
+}
+
 TEST_F(PickupTest, ALongFaxFileNameIsShortenedToFitTheRow) {
     WriteFaxFile(send + "QUARTERLYREPORT.APF");
     WriteFile(send + "QUARTERLYREPORT.PXD", "1\r\n2\r\n3\r\n");
