@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QImage>
+#include <QLabel>
 #include <QToolButton>
 #include <map>
 
@@ -359,6 +360,46 @@ TEST_F(MainScreenTest, EditWritesTheFiveFieldsAndCancelKeepsThem) {
     EXPECT_EQ(screen->FaxTable().Text("SUBJECT"), "New");
     EXPECT_EQ(screen->FaxTable().Text("CODES"), "X1");
     EXPECT_EQ(prompts.dialogs.size(), 2u);
+}
+
+TEST_F(MainScreenTest, TheFirstRowBringsBackTheDateOrderAndTheLastOneRecordOrder) {
+    auto screen = Open();
+    tables::Table& table = screen->FaxTable();
+    ASSERT_EQ(table.IndexOrd(), 0);
+    Item(*screen, "SubjectSortItem")->setChecked(true);
+    table.Append();
+    table.SetText("SUBJECT", "first");
+    table.Post();
+    screen->SetButtons();
+    EXPECT_EQ(table.IndexOrd(), table.TagArea("DATESENT"));
+    EXPECT_TRUE(Item(*screen, "DateSentSortItem")->isChecked());
+    EXPECT_TRUE(screen->OutgoingGrid().isEnabled());
+    EXPECT_EQ(screen->OutgoingGrid().model()->rowCount(), 1);
+    prompts.answers = {true};
+    screen->DeleteButtonClick();
+    EXPECT_EQ(table.IndexOrd(), 0);
+    EXPECT_FALSE(screen->OutgoingGrid().isEnabled());
+}
+
+TEST_F(MainScreenTest, ReceivedNotesAreEditedUnlessAFaxIsArriving) {
+    SeedReceived({{{"FROM", "555 1234"}, {"NOTES", "old"}}});
+    auto screen = Open();
+    screen->ShowPage(MainScreen::kIncomingPage);
+    prompts.dialogHandler = [](QDialog& dialog) {
+        auto& editor = dynamic_cast<app::EditReceiveNotes&>(dialog);
+        EXPECT_EQ(editor.Descript->text(), "From: 555 1234");
+        EXPECT_EQ(editor.Notes->text(), "old");
+        editor.Notes->setText("paid");
+        return int(QDialog::Accepted);
+    };
+    screen->SetReceivingFax(true);
+    Button(*screen, "EditButton")->click();
+    EXPECT_EQ(prompts.beeps, 1);
+    EXPECT_TRUE(prompts.dialogs.empty());
+    screen->SetReceivingFax(false);
+    Button(*screen, "EditButton")->click();
+    EXPECT_EQ(screen->RecFaxTable().Text("NOTES"), "paid");
+    EXPECT_EQ(screen->IncomingGrid().model()->index(0, 4).data().toString(), "paid");
 }
 
 TEST_F(MainScreenTest, SortItemsSelectTheirTagsAndMoveTheCheckMark) {
