@@ -15,17 +15,21 @@ namespace corvane::app {
 namespace {
 
 class EnterToNextField : public QObject {
-public:
+  public:
     using QObject::QObject;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress) return false;
+        if (event->type() != QEvent::KeyPress)
+            return false;
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
         auto* edit = static_cast<QWidget*>(watched);
-        for (QWidget* next = edit->nextInFocusChain(); next != edit; next = next->nextInFocusChain()) {
-            if ((next->focusPolicy() & Qt::TabFocus) && next->isEnabled() && next->isVisibleTo(edit->window())) {
+        for (QWidget* next = edit->nextInFocusChain(); next != edit;
+             next = next->nextInFocusChain()) {
+            if ((next->focusPolicy() & Qt::TabFocus) && next->isEnabled() &&
+                next->isVisibleTo(edit->window())) {
                 next->setFocus(Qt::TabFocusReason);
                 break;
             }
@@ -62,13 +66,16 @@ QHBoxLayout* AcceptCancelRow(QDialog* dialog, const QString& acceptCaption, int 
     row->addWidget(cancel);
     if (helpTopic != 0) {
         QPushButton* help = MakeButton(dialog, "HelpButton", QStringLiteral("&Help"));
-        QObject::connect(help, &QPushButton::clicked, dialog, [helpTopic] { platform::ShowHelpTopic(helpTopic); });
+        QObject::connect(help, &QPushButton::clicked, dialog,
+                         [helpTopic] { platform::ShowHelpTopic(helpTopic); });
         row->addWidget(help);
     }
     return row;
 }
 
-void EnterMovesToNextField(QLineEdit* edit) { edit->installEventFilter(new EnterToNextField(edit)); }
+void EnterMovesToNextField(QLineEdit* edit) {
+    edit->installEventFilter(new EnterToNextField(edit));
+}
 
 int RunCentred(QDialog& dialog) {
     dialog.adjustSize();

@@ -1,8 +1,8 @@
 #include "driver_pickup.h"
 
 #include <dirent.h>
-#include <cstdio>
 #include <unistd.h>
+#include <cstdio>
 
 #include <fstream>
 #include <vector>
@@ -33,7 +33,8 @@ std::string BaseName(const std::string& path) {
 std::string WithoutExtension(const std::string& path) {
     const auto dot = path.rfind('.');
     const auto slash = path.rfind('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path;
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path;
     return path.substr(0, dot);
 }
 
@@ -42,7 +43,8 @@ std::vector<std::string> JobFiles(const std::string& directory) {
     if (DIR* dir = ::opendir(directory.c_str())) {
         while (const dirent* entry = ::readdir(dir)) {
             const std::string name = entry->d_name;
-            if (EndsWithIgnoringCase(name, ".PXD")) names.push_back(name);
+            if (EndsWithIgnoringCase(name, ".PXD"))
+                names.push_back(name);
         }
         ::closedir(dir);
     }
@@ -61,11 +63,14 @@ std::vector<std::string> JobLines(const std::string& path) {
     std::vector<std::string> lines(3);
     std::size_t start = 0;
     for (std::string& line : lines) {
-        if (start >= text.size()) break;
+        if (start >= text.size())
+            break;
         std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
+        if (end == std::string::npos)
+            end = text.size();
         std::string read = text.substr(start, end - start);
-        if (!read.empty() && read.back() == '\r') read.pop_back();
+        if (!read.empty() && read.back() == '\r')
+            read.pop_back();
         line = CutUtf8(read, kMaxLine);
         start = end + 1;
     }
@@ -82,17 +87,22 @@ void WriteCVPDINI(const std::string& executablePath) {
 }
 
 void ProcessPDFaxFile(tables::Table& outgoing, const std::string& faxFilePath) {
-    if (::access(faxFilePath.c_str(), F_OK) != 0 || !faximage::IsApfFile(faxFilePath)) return;
-    const std::string directory = faxFilePath.substr(0, faxFilePath.size() - BaseName(faxFilePath).size());
-    const std::string jobPath = FindIgnoringCase(directory, BaseName(WithoutExtension(faxFilePath)) + ".PXD");
+    if (::access(faxFilePath.c_str(), F_OK) != 0 || !faximage::IsApfFile(faxFilePath))
+        return;
+    const std::string directory =
+        faxFilePath.substr(0, faxFilePath.size() - BaseName(faxFilePath).size());
+    const std::string jobPath =
+        FindIgnoringCase(directory, BaseName(WithoutExtension(faxFilePath)) + ".PXD");
     std::vector<std::string> job(3);
-    if (::access(jobPath.c_str(), F_OK) == 0) job = JobLines(jobPath);
+    if (::access(jobPath.c_str(), F_OK) == 0)
+        job = JobLines(jobPath);
     // FAXDOC holds 12 characters; a longer name would be cut and the row
     // would name no file, so such a fax file gets a short name first.
     std::string faxFile = faxFilePath;
     if (BaseName(faxFile).size() > kFaxDocWidth) {
         const std::string shortName = UniqueSendName("PRN");
-        if (::rename(faxFile.c_str(), shortName.c_str()) != 0) return;
+        if (::rename(faxFile.c_str(), shortName.c_str()) != 0)
+            return;
         faxFile = shortName;
     }
     try {
@@ -103,7 +113,8 @@ void ProcessPDFaxFile(tables::Table& outgoing, const std::string& faxFilePath) {
         outgoing.SetText("PHONE", job[0]);
         outgoing.Post();
     } catch (const std::exception&) {
-        if (outgoing.IsEditing()) outgoing.Cancel();
+        if (outgoing.IsEditing())
+            outgoing.Cancel();
         return;  // the job stays for the next activation
     }
     ::unlink(jobPath.c_str());

@@ -15,7 +15,7 @@ struct FaxInformation {
 
 class FaxEditor : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit FaxEditor(QWidget* parent = nullptr);
 
     void SetValues(const FaxInformation& values);
@@ -27,7 +27,7 @@ public:
     QLineEdit* Notes;
     QLineEdit* Codes;
 
-private:
+  private:
     void PhonebookButtonClick();
 };
 

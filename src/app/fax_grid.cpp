@@ -13,13 +13,14 @@ constexpr int kIndicatorWidth = 14;
 
 // Archived rows: red text, white when selected.
 class ArchivedRowDelegate : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-protected:
+  protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
-        if (!index.data(TableModel::kArchivedRole).toBool()) return;
+        if (!index.data(TableModel::kArchivedRole).toBool())
+            return;
         option->palette.setColor(QPalette::Text, Qt::red);
         option->palette.setColor(QPalette::HighlightedText, Qt::white);
     }
@@ -45,9 +46,11 @@ FaxGrid::FaxGrid(TableModel& model, QWidget* parent) : QTableView(parent), model
 
     SetInitialWidths();
 
-    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
-        if (!applying_ && logical < model_.columnCount()) widths_[model_.ColumnAt(logical).field] = size;
-    });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int logical, int, int size) {
+                if (!applying_ && logical < model_.columnCount())
+                    widths_[model_.ColumnAt(logical).field] = size;
+            });
     connect(horizontalHeader(), &QHeaderView::sectionMoved, this, &FaxGrid::OnSectionMoved);
     // A reset gives the header default sizes; the stored widths go back on.
     connect(&model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { applying_ = true; });
@@ -58,14 +61,16 @@ FaxGrid::FaxGrid(TableModel& model, QWidget* parent) : QTableView(parent), model
 
 void FaxGrid::SetInitialWidths() {
     // Dates take the width of a formatted date, known once the table is open.
-    if (initialWidthsSet_ || !model_.Table().IsOpen()) return;
+    if (initialWidthsSet_ || !model_.Table().IsOpen())
+        return;
     initialWidthsSet_ = true;
     const int charWidth = fontMetrics().averageCharWidth();
     for (int column = 0; column < model_.columnCount(); ++column) {
         const GridColumn& shown = model_.ColumnAt(column);
         const int chars = shown.displayWidth > 0 ? shown.displayWidth : 10;
-        widths_[shown.field] = std::max({chars * charWidth + 8, fontMetrics().horizontalAdvance(shown.heading) + 12,
-                                         fontMetrics().horizontalAdvance(model_.WidestSample(column)) + 12});
+        widths_[shown.field] =
+            std::max({chars * charWidth + 8, fontMetrics().horizontalAdvance(shown.heading) + 12,
+                      fontMetrics().horizontalAdvance(model_.WidestSample(column)) + 12});
     }
     ApplyWidths();
 }
@@ -74,20 +79,25 @@ void FaxGrid::ApplyWidths() {
     applying_ = true;
     for (int column = 0; column < model_.columnCount(); ++column) {
         const auto it = widths_.find(model_.ColumnAt(column).field);
-        if (it != widths_.end()) horizontalHeader()->resizeSection(column, it->second);
+        if (it != widths_.end())
+            horizontalHeader()->resizeSection(column, it->second);
     }
     applying_ = false;
 }
 
-int FaxGrid::GridColumnCount() const { return model_.columnCount() + 1; }
+int FaxGrid::GridColumnCount() const {
+    return model_.columnCount() + 1;
+}
 
 int FaxGrid::ColumnWidth(int column) const {
-    if (column == 0) return verticalHeader()->width();
+    if (column == 0)
+        return verticalHeader()->width();
     return horizontalHeader()->sectionSize(column - 1);
 }
 
 void FaxGrid::SetColumnWidth(int column, int width) {
-    if (column < 0 || column >= GridColumnCount() || width < 0) return;
+    if (column < 0 || column >= GridColumnCount() || width < 0)
+        return;
     if (column == 0) {
         verticalHeader()->setFixedWidth(width);
         return;
@@ -104,7 +114,8 @@ void FaxGrid::OnSectionMoved(int logical, int, int newVisual) {
     const std::string atTarget = model_.ColumnAt(newVisual).field;
     QHeaderView* header = horizontalHeader();
     const bool blocked = header->blockSignals(true);
-    for (int visual = 0; visual < header->count(); ++visual) header->moveSection(header->visualIndex(visual), visual);
+    for (int visual = 0; visual < header->count(); ++visual)
+        header->moveSection(header->visualIndex(visual), visual);
     header->blockSignals(blocked);
     const auto order = model_.FieldOrder();
     const int position = int(std::find(order.begin(), order.end(), atTarget) - order.begin());
@@ -119,26 +130,30 @@ void FaxGrid::Refresh() {
 }
 
 void FaxGrid::MarkCurrentRow() {
-    if (model_.rowCount() > 0) emit model_.headerDataChanged(Qt::Vertical, 0, model_.rowCount() - 1);
+    if (model_.rowCount() > 0)
+        emit model_.headerDataChanged(Qt::Vertical, 0, model_.rowCount() - 1);
 }
 
 void FaxGrid::SelectTableRow() {
     MarkCurrentRow();
     tables::Table& table = model_.Table();
-    const int row = table.IsOpen() && table.HasCurrentRow() ? model_.RowOfRecord(table.RecNo()) : -1;
+    const int row =
+        table.IsOpen() && table.HasCurrentRow() ? model_.RowOfRecord(table.RecNo()) : -1;
     const QSignalBlocker block(selectionModel());
     if (row < 0) {
         selectionModel()->clear();
         return;
     }
     const QModelIndex index = model_.index(row, 0);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
 }
 
 void FaxGrid::OnCurrentChanged(const QModelIndex& current) {
     const std::uint32_t record = model_.RecordAt(current.row());
-    if (record == 0) return;
+    if (record == 0)
+        return;
     try {
         model_.Table().Go(record);
     } catch (const tables::TableError&) {

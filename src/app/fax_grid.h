@@ -14,7 +14,7 @@ namespace corvane::app {
 
 class FaxGrid : public QTableView {
     Q_OBJECT
-public:
+  public:
     FaxGrid(TableModel& model, QWidget* parent = nullptr);
 
     TableModel& Model() { return model_; }
@@ -25,11 +25,11 @@ public:
     void SetColumnWidth(int column, int width);
     int GridColumnCount() const;
 
-signals:
+  signals:
     // The user put the table on another row.
     void currentRecordChanged();
 
-private:
+  private:
     void SelectTableRow();
     void MarkCurrentRow();
     void SetInitialWidths();

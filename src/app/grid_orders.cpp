@@ -14,7 +14,8 @@ std::vector<std::string> ReadLines(const std::string& path) {
     std::vector<std::string> lines;
     std::ifstream in(path);
     for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         lines.push_back(line);
     }
     return lines;
@@ -22,10 +23,12 @@ std::vector<std::string> ReadLines(const std::string& path) {
 
 // A whole decimal number and nothing else.
 bool ParseWidth(const std::string& text, int& width) {
-    if (text.empty() || text.size() > 6) return false;
+    if (text.empty() || text.size() > 6)
+        return false;
     int value = 0;
     for (char c : text) {
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9')
+            return false;
         value = value * 10 + (c - '0');
     }
     width = value;
@@ -41,7 +44,8 @@ void SaveGridOrders(FaxGrid& grid, const std::string& name) {
         for (const std::string& field : grid.Model().FieldOrder()) out << field << "\r\n";
     }
     std::ofstream out(base + ".gcs", std::ios::trunc);
-    for (int column = 0; column < grid.GridColumnCount(); ++column) out << grid.ColumnWidth(column) << "\r\n";
+    for (int column = 0; column < grid.GridColumnCount(); ++column)
+        out << grid.ColumnWidth(column) << "\r\n";
 }
 
 void LoadGridOrders(FaxGrid& grid, const std::string& name) {
@@ -52,13 +56,15 @@ void LoadGridOrders(FaxGrid& grid, const std::string& name) {
         const auto fields = grid.Model().FieldOrder();
         bool known = false;
         for (const std::string& f : fields) known = known || tables::EqualsIgnoringCase(f, field);
-        if (!known) continue;
+        if (!known)
+            continue;
         grid.Model().MoveField(field, position++);
     }
     const std::vector<std::string> widths = ReadLines(base + ".gcs");
     for (std::size_t column = 0; column < widths.size(); ++column) {
         int width = 0;
-        if (ParseWidth(widths[column], width)) grid.SetColumnWidth(int(column), width);
+        if (ParseWidth(widths[column], width))
+            grid.SetColumnWidth(int(column), width);
     }
 }
 

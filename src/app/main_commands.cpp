@@ -28,17 +28,26 @@ namespace corvane::app {
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-std::string Std(const QString& text) { return text.toStdString(); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string Std(const QString& text) {
+    return text.toStdString();
+}
 
-platform::Prompts& Prompts() { return platform::CurrentPrompts(); }
+platform::Prompts& Prompts() {
+    return platform::CurrentPrompts();
+}
 
-bool FileExists(const std::string& path) { return !path.empty() && ::access(path.c_str(), F_OK) == 0; }
+bool FileExists(const std::string& path) {
+    return !path.empty() && ::access(path.c_str(), F_OK) == 0;
+}
 
 // Goes back to a remembered record; a row that is gone or hidden now is
 // left as it is.
 void GoBack(tables::Table& table, std::uint32_t record) {
-    if (record == 0) return;
+    if (record == 0)
+        return;
     try {
         table.Go(record);
     } catch (const tables::TableError&) {
@@ -52,20 +61,25 @@ std::string SiblingWithExtension(const std::string& path, const std::string& ext
     const std::string directory = path.substr(0, slash + 1);
     std::string name = path.substr(slash + 1);
     const auto dot = name.rfind('.');
-    if (dot != std::string::npos) name.erase(dot);
+    if (dot != std::string::npos)
+        name.erase(dot);
     return FindIgnoringCase(directory, name + extension);
 }
 
 void RemoveFile(const std::string& directory, const std::string& name) {
-    if (name.empty()) return;
+    if (name.empty())
+        return;
     ::unlink(FindIgnoringCase(directory, name).c_str());
 }
 
-std::string FileName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+std::string FileName(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
 
 void SelectOrder(FaxGrid& grid, const char* tag) {
     tables::Table& table = grid.Model().Table();
-    if (!table.IsOpen()) return;
+    if (!table.IsOpen())
+        return;
     try {
         table.SetOrder(table.TagArea(tag));
     } catch (const tables::TableError&) {
@@ -104,9 +118,11 @@ void MainScreen::EditButtonClick() {
 void MainScreen::EditAPFFax() {
     FaxEditor editor(this);
     const std::uint32_t record = outgoing_.RecNo();
-    editor.SetValues({Q(outgoing_.Text("RECIPIENT")), Q(outgoing_.Text("PHONE")), Q(outgoing_.Text("SUBJECT")),
-                      Q(outgoing_.Text("NOTES")), Q(outgoing_.Text("CODES"))});
-    if (RunCentred(editor) != QDialog::Accepted) return;
+    editor.SetValues({Q(outgoing_.Text("RECIPIENT")), Q(outgoing_.Text("PHONE")),
+                      Q(outgoing_.Text("SUBJECT")), Q(outgoing_.Text("NOTES")),
+                      Q(outgoing_.Text("CODES"))});
+    if (RunCentred(editor) != QDialog::Accepted)
+        return;
     GoBack(outgoing_, record);
     outgoing_.Edit();
     WriteFaxInformation(outgoing_, editor.Values());
@@ -124,7 +140,8 @@ void MainScreen::EditReceivedFax() {
     EditReceiveNotes editor(this);
     editor.Notes->setText(Q(received_.Text("NOTES")));
     editor.Descript->setText(QStringLiteral("From: ") + Q(received_.Text("FROM")));
-    if (RunCentred(editor) != QDialog::Accepted) return;
+    if (RunCentred(editor) != QDialog::Accepted)
+        return;
     GoBack(received_, record);
     received_.Edit();
     received_.SetText("NOTES", Std(editor.Notes->text()));
@@ -133,33 +150,39 @@ void MainScreen::EditReceivedFax() {
 }
 
 void MainScreen::CloneButtonClick() {
-    if (CurrentPage() != kOutgoingPage) return;
+    if (CurrentPage() != kOutgoingPage)
+        return;
     if (outgoing_.QueryRecCount() == 0) {
         Beep();
         return;
     }
     const std::string subject = outgoing_.Text("SUBJECT");
-    if (!Prompts().AskYesNoDefaultNo(QStringLiteral("Clone the current fax?\r\n(subject: \"") + Q(subject) + "\")",
-                                     QStringLiteral("Clone")))
+    if (!Prompts().AskYesNoDefaultNo(
+            QStringLiteral("Clone the current fax?\r\n(subject: \"") + Q(subject) + "\")",
+            QStringLiteral("Clone")))
         return;
     const std::string document = outgoing_.Text("FAXDOC");
     const std::string cover = outgoing_.Text("FAXCOVER");
-    if (document.empty() && cover.empty()) return;
+    if (document.empty() && cover.empty())
+        return;
     CloneAPFFax(document.empty() ? std::string() : FindIgnoringCase(SendDirectory(), document),
-                cover.empty() ? std::string() : FindIgnoringCase(SendDirectory(), cover), outgoing_.Text("PHONE"),
-                outgoing_.Text("RECIPIENT"), subject);
+                cover.empty() ? std::string() : FindIgnoringCase(SendDirectory(), cover),
+                outgoing_.Text("PHONE"), outgoing_.Text("RECIPIENT"), subject);
 }
 
-void MainScreen::CloneAPFFax(const std::string& documentPath, const std::string& coverPath, const std::string& phone,
-                             const std::string& recipient, const std::string& subject) {
+void MainScreen::CloneAPFFax(const std::string& documentPath, const std::string& coverPath,
+                             const std::string& phone, const std::string& recipient,
+                             const std::string& subject) {
     // The copies are made before the row is written, so a row never names a
     // file that is not there; the row is then posted in one step.
     std::string newDocument, newCover;
     if (FileExists(documentPath)) {
         const std::string target = UniqueSendName("FAX");
-        if (CopyFileIfDifferent(documentPath, target)) newDocument = FileName(target);
+        if (CopyFileIfDifferent(documentPath, target))
+            newDocument = FileName(target);
     }
-    const std::string coverData = coverPath.empty() ? std::string() : SiblingWithExtension(coverPath, ".fcd");
+    const std::string coverData =
+        coverPath.empty() ? std::string() : SiblingWithExtension(coverPath, ".fcd");
     if (FileExists(coverPath) && FileExists(coverData)) {
         const std::string target = UniqueSendName("COV");
         if (CopyFileIfDifferent(coverPath, target)) {
@@ -196,9 +219,9 @@ void MainScreen::DeleteFromRec() {
         return;
     }
     const std::uint32_t record = received_.RecNo();
-    if (Prompts().AskYesNoDefaultNo(
-            QStringLiteral("Delete the current fax?\r\n(from: \"") + Q(received_.Text("FROM")) + "\")",
-            QStringLiteral("Delete"))) {
+    if (Prompts().AskYesNoDefaultNo(QStringLiteral("Delete the current fax?\r\n(from: \"") +
+                                        Q(received_.Text("FROM")) + "\")",
+                                    QStringLiteral("Delete"))) {
         GoBack(received_, record);
         const std::string file = received_.Text("FAXFILE");
         received_.Delete();
@@ -219,37 +242,41 @@ void MainScreen::DeleteFromSend() {
     int choice = -1;
     if (!document.empty() && !cover.empty()) {
         DeleteWhat dialog(this);
-        if (RunCentred(dialog) == QDialog::Accepted) choice = dialog.Choice();
+        if (RunCentred(dialog) == QDialog::Accepted)
+            choice = dialog.Choice();
     } else if (Prompts().AskYesNoDefaultNo(
-                   QStringLiteral("Delete the current fax?\r\n(subject: \"") + Q(outgoing_.Text("SUBJECT")) + "\")",
+                   QStringLiteral("Delete the current fax?\r\n(subject: \"") +
+                       Q(outgoing_.Text("SUBJECT")) + "\")",
                    QStringLiteral("Delete"))) {
         choice = DeleteWhat::DeleteBoth;
     }
-    if (choice < 0) return;
+    if (choice < 0)
+        return;
     GoBack(outgoing_, record);
     const std::string directory = SendDirectory();
     auto removeCover = [&] {
         RemoveFile(directory, cover);
-        if (!cover.empty()) ::unlink(SiblingWithExtension(FindIgnoringCase(directory, cover), ".fcd").c_str());
+        if (!cover.empty())
+            ::unlink(SiblingWithExtension(FindIgnoringCase(directory, cover), ".fcd").c_str());
     };
     switch (choice) {
-    case DeleteWhat::DeleteCover:
-        outgoing_.Edit();
-        outgoing_.SetText("FAXCOVER", "");
-        outgoing_.Post();
-        removeCover();
-        break;
-    case DeleteWhat::DeleteBody:
-        outgoing_.Edit();
-        outgoing_.SetText("FAXDOC", "");
-        outgoing_.Post();
-        RemoveFile(directory, document);
-        break;
-    default:
-        outgoing_.Delete();
-        RemoveFile(directory, document);
-        removeCover();
-        break;
+        case DeleteWhat::DeleteCover:
+            outgoing_.Edit();
+            outgoing_.SetText("FAXCOVER", "");
+            outgoing_.Post();
+            removeCover();
+            break;
+        case DeleteWhat::DeleteBody:
+            outgoing_.Edit();
+            outgoing_.SetText("FAXDOC", "");
+            outgoing_.Post();
+            RemoveFile(directory, document);
+            break;
+        default:
+            outgoing_.Delete();
+            RemoveFile(directory, document);
+            removeCover();
+            break;
     }
     faxGrid_->Refresh();
     SetButtons();
@@ -268,10 +295,12 @@ void MainScreen::ArchiveButtonClick() {
                                                  : QStringLiteral("Archive the current fax?\r");
     if (incoming) {
         const std::string from = table.Text("FROM");
-        if (!from.empty()) question += QStringLiteral("(from: ") + Q(from) + ")";
+        if (!from.empty())
+            question += QStringLiteral("(from: ") + Q(from) + ")";
     } else {
         const std::string subject = table.Text("SUBJECT");
-        question += subject.empty() ? QStringLiteral("(no subject)") : QStringLiteral("(subject: ") + Q(subject) + ")";
+        question += subject.empty() ? QStringLiteral("(no subject)")
+                                    : QStringLiteral("(subject: ") + Q(subject) + ")";
     }
     if (Prompts().AskYesNoDefaultNo(question, QStringLiteral("Archive"))) {
         try {
@@ -280,7 +309,8 @@ void MainScreen::ArchiveButtonClick() {
             table.SetLogical("ARCHIVED", !table.Logical("ARCHIVED"));
             table.Post();
         } catch (const std::exception&) {
-            if (table.IsEditing()) table.Cancel();
+            if (table.IsEditing())
+                table.Cancel();
         }
         (incoming ? recFaxGrid_ : faxGrid_)->Refresh();
     }
@@ -314,21 +344,27 @@ void MainScreen::SortIncoming(QAction* item, const char* tag) {
 }
 
 void MainScreen::ForwardButtonClick() {
-    if (!received_.HasCurrentRow()) return;
+    if (!received_.HasCurrentRow())
+        return;
     const std::string faxFile = received_.Text("FAXFILE");
-    if (faxFile.empty()) return;
+    if (faxFile.empty())
+        return;
     const std::string source = FindIgnoringCase(ReceiveDirectory(), faxFile);
-    if (!FileExists(source)) return;
+    if (!FileExists(source))
+        return;
     const std::string from = received_.Text("FROM");
-    if (!Prompts().AskYesNoDefaultNo(QStringLiteral("Forward the current fax to be sent?\r\n(from: ") + Q(from) + ")",
-                                     QStringLiteral("Forward")))
+    if (!Prompts().AskYesNoDefaultNo(
+            QStringLiteral("Forward the current fax to be sent?\r\n(from: ") + Q(from) + ")",
+            QStringLiteral("Forward")))
         return;
     FaxEditor editor(this);
     editor.setWindowTitle(QStringLiteral("Forward fax from: ") + Q(from));
-    if (RunCentred(editor) != QDialog::Accepted) return;
+    if (RunCentred(editor) != QDialog::Accepted)
+        return;
     const std::string target = UniqueSendName("FWD");
     // Without its copy the new row would name no file; nothing is added then.
-    if (!CopyFileIfDifferent(source, target)) return;
+    if (!CopyFileIfDifferent(source, target))
+        return;
     outgoing_.Append();
     WriteFaxInformation(outgoing_, editor.Values());
     outgoing_.SetText("FAXDOC", FileName(target));
@@ -340,7 +376,9 @@ void MainScreen::ForwardButtonClick() {
     SetButtons();
 }
 
-void MainScreen::PhoneBookClick() { BrowsePhoneBook(this); }
+void MainScreen::PhoneBookClick() {
+    BrowsePhoneBook(this);
+}
 
 void MainScreen::RebuildIndexesClick() {
     faxGrid_->setUpdatesEnabled(false);
@@ -359,11 +397,12 @@ void MainScreen::AboutClick() {
     about.setObjectName(QStringLiteral("AboutBox"));
     about.setWindowTitle(QStringLiteral("About Corvane"));
     auto* layout = new QVBoxLayout(&about);
-    auto* text = new QLabel(QStringLiteral("<h3>Corvane</h3><p>Desktop fax for Linux, version %1.</p>"
-                                           "<p>Sends and receives faxes through a class 1, class 2 or class 2.0 "
-                                           "fax modem and keeps them in two lists.</p>")
-                                .arg(QCoreApplication::applicationVersion()),
-                            &about);
+    auto* text = new QLabel(
+        QStringLiteral("<h3>Corvane</h3><p>Desktop fax for Linux, version %1.</p>"
+                       "<p>Sends and receives faxes through a class 1, class 2 or class 2.0 "
+                       "fax modem and keeps them in two lists.</p>")
+            .arg(QCoreApplication::applicationVersion()),
+        &about);
     text->setWordWrap(true);
     layout->addWidget(text);
     QPushButton* ok = MakeButton(&about, "OKButton", QStringLiteral("OK"));

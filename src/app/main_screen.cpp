@@ -35,12 +35,17 @@ namespace {
 constexpr char kGridOrderName[] = "Out";
 
 // Stored hints use "\r" for a line break.
-QString Hint(const char* stored) { return platform::WithLineBreaks(QString::fromUtf8(stored)); }
+QString Hint(const char* stored) {
+    return platform::WithLineBreaks(QString::fromUtf8(stored));
+}
 
-bool HasRow(const tables::Table& table) { return table.IsOpen() && table.HasCurrentRow(); }
+bool HasRow(const tables::Table& table) {
+    return table.IsOpen() && table.HasCurrentRow();
+}
 
 const char kArchiveHint[] =
-    "Archive this fax [CTRL+A]\r(This makes the fax invisible, but does not\rdelete it. You can view archived faxes "
+    "Archive this fax [CTRL+A]\r(This makes the fax invisible, but does not\rdelete it. You can "
+    "view archived faxes "
     "by\rtoggling the File..Show Archived Faxes menu)";
 const char kUnarchiveHint[] = "Unarchive this fax [CTRL+A]";
 
@@ -57,17 +62,20 @@ MainScreen::MainScreen(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     resize(900, 560);
     RunCreationSteps();
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive && !firstActivation_ && !closed_) LaterActivate();
-    });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive && !firstActivation_ && !closed_)
+                    LaterActivate();
+            });
 }
 
 MainScreen::~MainScreen() {
-    if (MainWindow() == this) SetMainWindow(nullptr);
+    if (MainWindow() == this)
+        SetMainWindow(nullptr);
 }
 
-QToolButton* MainScreen::AddButton(const char* objectName, const QString& caption, const QString& icon,
-                                   const QString& hint) {
+QToolButton* MainScreen::AddButton(const char* objectName, const QString& caption,
+                                   const QString& icon, const QString& hint) {
     auto* button = new QToolButton;
     button->setObjectName(QString::fromLatin1(objectName));
     button->setText(caption);
@@ -93,25 +101,30 @@ void MainScreen::BuildButtonBar() {
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(4, 2, 4, 2);
     row->setSpacing(2);
-    row->addWidget(AddButton("NewButton", QStringLiteral("&New"), QStringLiteral("new"),
-                             Hint("Create a new stand-alone fax cover sheet for\ra quick one page fax message")));
-    row->addWidget(AddButton("AddCoverButton", QStringLiteral("Add C&over"), QStringLiteral("addcover"),
-                             Hint("Add a fax cover sheet to the existing fax")));
     row->addWidget(AddButton(
-        "EditButton", QStringLiteral("&Edit"), QStringLiteral("edit"),
-        Hint("Edit the currently selected fax [CTRL+E]\r\rOutgoing faxes: If the fax has a cover sheet, the cover "
-             "sheet \reditor will be used, otherwise the fax \rinformation editor will be used.)\r\rIncoming faxes: "
-             "You be able to edit your notes about the fax.")));
+        "NewButton", QStringLiteral("&New"), QStringLiteral("new"),
+        Hint("Create a new stand-alone fax cover sheet for\ra quick one page fax message")));
+    row->addWidget(AddButton("AddCoverButton", QStringLiteral("Add C&over"),
+                             QStringLiteral("addcover"),
+                             Hint("Add a fax cover sheet to the existing fax")));
+    row->addWidget(AddButton("EditButton", QStringLiteral("&Edit"), QStringLiteral("edit"),
+                             Hint("Edit the currently selected fax [CTRL+E]\r\rOutgoing faxes: If "
+                                  "the fax has a cover sheet, the cover "
+                                  "sheet \reditor will be used, otherwise the fax \rinformation "
+                                  "editor will be used.)\r\rIncoming faxes: "
+                                  "You be able to edit your notes about the fax.")));
     // Clone and Forward share one place; only one of them shows at a time.
     row->addWidget(AddButton("CloneButton", QStringLiteral("&Clone"), QStringLiteral("clone"),
                              Hint("Clone the currently selected fax [CTRL+C]")));
     row->addWidget(AddButton("ForwardButton", QStringLiteral("Forward"), QStringLiteral("forward"),
                              Hint("Forward the current received fax to the Outgoing Faxes tab")));
-    row->addWidget(AddButton("DeleteButton", QStringLiteral("&Delete"), QStringLiteral("delete"),
-                             Hint("Delete  the currently selected fax [CTRL+D]\r(If the fax has both a cover sheet "
-                                  "and a fax\rbody, you will be given the option to delete\ronly the cover sheet or "
-                                  "only the body of the\rfax.)")));
-    row->addWidget(AddButton("ArchiveButton", QStringLiteral("&Archive"), QStringLiteral("archive"), Hint(kArchiveHint)));
+    row->addWidget(AddButton(
+        "DeleteButton", QStringLiteral("&Delete"), QStringLiteral("delete"),
+        Hint("Delete  the currently selected fax [CTRL+D]\r(If the fax has both a cover sheet "
+             "and a fax\rbody, you will be given the option to delete\ronly the cover sheet or "
+             "only the body of the\rfax.)")));
+    row->addWidget(AddButton("ArchiveButton", QStringLiteral("&Archive"), QStringLiteral("archive"),
+                             Hint(kArchiveHint)));
     row->addWidget(AddButton("SortButton", QStringLiteral("&S&ort"), QStringLiteral("sort"),
                              Hint("Change the sort order of the faxes")));
     row->addWidget(AddButton("SendButton", QStringLiteral("&Send"), QStringLiteral("send"),
@@ -127,9 +140,11 @@ void MainScreen::BuildButtonBar() {
 
     connect(buttons_["EditButton"], &QToolButton::clicked, this, &MainScreen::EditButtonClick);
     connect(buttons_["CloneButton"], &QToolButton::clicked, this, &MainScreen::CloneButtonClick);
-    connect(buttons_["ForwardButton"], &QToolButton::clicked, this, &MainScreen::ForwardButtonClick);
+    connect(buttons_["ForwardButton"], &QToolButton::clicked, this,
+            &MainScreen::ForwardButtonClick);
     connect(buttons_["DeleteButton"], &QToolButton::clicked, this, &MainScreen::DeleteButtonClick);
-    connect(buttons_["ArchiveButton"], &QToolButton::clicked, this, &MainScreen::ArchiveButtonClick);
+    connect(buttons_["ArchiveButton"], &QToolButton::clicked, this,
+            &MainScreen::ArchiveButtonClick);
     connect(buttons_["ExitButton"], &QToolButton::clicked, this, &QWidget::close);
 
     auto* central = new QWidget;
@@ -173,7 +188,8 @@ void MainScreen::BuildPages() {
     connect(recFaxGrid_, &FaxGrid::currentRecordChanged, this, &MainScreen::SetArchiveCaptions);
     for (FaxGrid* grid : {faxGrid_, recFaxGrid_})
         connect(grid, &QAbstractItemView::doubleClicked, this, [this] {
-            if (buttons_["EditButton"]->isEnabled()) EditButtonClick();
+            if (buttons_["EditButton"]->isEnabled())
+                EditButtonClick();
         });
 }
 
@@ -196,30 +212,37 @@ void MainScreen::BuildMenus() {
     file->setObjectName(QStringLiteral("FileMenu"));
     file->setToolTipsVisible(true);
     auto tip = [this](const char* button) { return buttons_[button]->toolTip(); };
-    AddItem(file, "NewCoverSheetItem", QStringLiteral("&New Cover Sheet"), QKeySequence(QStringLiteral("Ctrl+N")),
-            tip("NewButton"));
-    AddItem(file, "AddCoverSheetItem", QStringLiteral("Add C&over Sheet"), QKeySequence(QStringLiteral("Ctrl+O")),
-            tip("AddCoverButton"));
-    AddItem(file, "EditItem", QStringLiteral("&Edit"), QKeySequence(QStringLiteral("Ctrl+E")), tip("EditButton"));
-    AddItem(file, "CloneItem", QStringLiteral("&Clone"), QKeySequence(QStringLiteral("Ctrl+C")), tip("CloneButton"));
-    AddItem(file, "DeleteItem", QStringLiteral("&Delete"), QKeySequence(QStringLiteral("Ctrl+D")), tip("DeleteButton"));
+    AddItem(file, "NewCoverSheetItem", QStringLiteral("&New Cover Sheet"),
+            QKeySequence(QStringLiteral("Ctrl+N")), tip("NewButton"));
+    AddItem(file, "AddCoverSheetItem", QStringLiteral("Add C&over Sheet"),
+            QKeySequence(QStringLiteral("Ctrl+O")), tip("AddCoverButton"));
+    AddItem(file, "EditItem", QStringLiteral("&Edit"), QKeySequence(QStringLiteral("Ctrl+E")),
+            tip("EditButton"));
+    AddItem(file, "CloneItem", QStringLiteral("&Clone"), QKeySequence(QStringLiteral("Ctrl+C")),
+            tip("CloneButton"));
+    AddItem(file, "DeleteItem", QStringLiteral("&Delete"), QKeySequence(QStringLiteral("Ctrl+D")),
+            tip("DeleteButton"));
     AddItem(file, "ArchiveItem", QStringLiteral("&Archive"), QKeySequence(QStringLiteral("Ctrl+A")),
             tip("ArchiveButton"));
     AddItem(file, "ForwardItem", QStringLiteral("Forward Received Fax"), {}, tip("ForwardButton"));
-    QAction* showArchived = AddItem(file, "ShowArchivedItem", QStringLiteral("S&how Archived Faxes"), {});
+    QAction* showArchived =
+        AddItem(file, "ShowArchivedItem", QStringLiteral("S&how Archived Faxes"), {});
     showArchived->setCheckable(true);
     file->addSeparator();
-    AddItem(file, "SendFaxItem", QStringLiteral("&Send Fax"), QKeySequence(QStringLiteral("Ctrl+S")), tip("SendButton"));
-    AddItem(file, "ReceiveFaxItem", QStringLiteral("&Receive Fax"), QKeySequence(QStringLiteral("Ctrl+R")),
-            tip("ReceiveButton"));
-    AddItem(file, "ViewPrintItem", QStringLiteral("View/Print Fax"), QKeySequence(QStringLiteral("Ctrl+V")),
-            tip("ViewButton"));
+    AddItem(file, "SendFaxItem", QStringLiteral("&Send Fax"),
+            QKeySequence(QStringLiteral("Ctrl+S")), tip("SendButton"));
+    AddItem(file, "ReceiveFaxItem", QStringLiteral("&Receive Fax"),
+            QKeySequence(QStringLiteral("Ctrl+R")), tip("ReceiveButton"));
+    AddItem(file, "ViewPrintItem", QStringLiteral("View/Print Fax"),
+            QKeySequence(QStringLiteral("Ctrl+V")), tip("ViewButton"));
     file->addSeparator();
     AddItem(file, "PhoneBookItem", QStringLiteral("&Phone Book"), {});
-    AddItem(file, "RebuildIndexesItem", QStringLiteral("Rebuild &Indexes"), {}, QStringLiteral("Do this every 2 weeks "));
+    AddItem(file, "RebuildIndexesItem", QStringLiteral("Rebuild &Indexes"), {},
+            QStringLiteral("Do this every 2 weeks "));
     AddItem(file, "PreferencesItem", QStringLiteral("P&references"), {});
     file->addSeparator();
-    AddItem(file, "ExitItem", QStringLiteral("E&xit"), QKeySequence(QStringLiteral("Ctrl+X")), tip("ExitButton"));
+    AddItem(file, "ExitItem", QStringLiteral("E&xit"), QKeySequence(QStringLiteral("Ctrl+X")),
+            tip("ExitButton"));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));
@@ -228,20 +251,23 @@ void MainScreen::BuildMenus() {
     AddItem(help, "AboutItem", QStringLiteral("About"), {});
 
     // Items with a button act by clicking it, so both share one enabled state.
-    for (const auto& [item, button] : std::map<std::string, std::string>{{"SendFaxItem", "SendButton"},
-                                                                          {"EditItem", "EditButton"},
-                                                                          {"CloneItem", "CloneButton"},
-                                                                          {"DeleteItem", "DeleteButton"},
-                                                                          {"ArchiveItem", "ArchiveButton"},
-                                                                          {"ForwardItem", "ForwardButton"},
-                                                                          {"ExitItem", "ExitButton"}}) {
+    for (const auto& [item, button] :
+         std::map<std::string, std::string>{{"SendFaxItem", "SendButton"},
+                                            {"EditItem", "EditButton"},
+                                            {"CloneItem", "CloneButton"},
+                                            {"DeleteItem", "DeleteButton"},
+                                            {"ArchiveItem", "ArchiveButton"},
+                                            {"ForwardItem", "ForwardButton"},
+                                            {"ExitItem", "ExitButton"}}) {
         QToolButton* target = buttons_[button];
         connect(items_[item], &QAction::triggered, target, [target] { target->click(); });
     }
     connect(showArchived, &QAction::triggered, this, &MainScreen::ShowArchivedClick);
     connect(items_["PhoneBookItem"], &QAction::triggered, this, &MainScreen::PhoneBookClick);
-    connect(items_["RebuildIndexesItem"], &QAction::triggered, this, &MainScreen::RebuildIndexesClick);
-    connect(items_["ContentsItem"], &QAction::triggered, this, [] { platform::ShowHelpTopic(kHelpContents); });
+    connect(items_["RebuildIndexesItem"], &QAction::triggered, this,
+            &MainScreen::RebuildIndexesClick);
+    connect(items_["ContentsItem"], &QAction::triggered, this,
+            [] { platform::ShowHelpTopic(kHelpContents); });
     connect(items_["TroubleshootingItem"], &QAction::triggered, this,
             [] { platform::ShowHelpTopic(kHelpTroubleshooting); });
     connect(items_["AboutItem"], &QAction::triggered, this, &MainScreen::AboutClick);
@@ -250,7 +276,8 @@ void MainScreen::BuildMenus() {
     outSortMenu_->setObjectName(QStringLiteral("OutSortMenu"));
     inSortMenu_ = new QMenu(this);
     inSortMenu_->setObjectName(QStringLiteral("InSortMenu"));
-    auto sortItem = [this](QMenu* menu, QActionGroup* group, const char* name, const QString& caption) {
+    auto sortItem = [this](QMenu* menu, QActionGroup* group, const char* name,
+                           const QString& caption) {
         QAction* item = AddItem(menu, name, caption, {});
         item->setCheckable(true);
         group->addAction(item);
@@ -258,17 +285,25 @@ void MainScreen::BuildMenus() {
     };
     auto* outGroup = new QActionGroup(this);
     auto* inGroup = new QActionGroup(this);
-    QAction* dateSent = sortItem(outSortMenu_, outGroup, "DateSentSortItem", QStringLiteral("Date Sent"));
-    QAction* subject = sortItem(outSortMenu_, outGroup, "SubjectSortItem", QStringLiteral("Subject"));
-    QAction* recipient = sortItem(outSortMenu_, outGroup, "RecipientSortItem", QStringLiteral("Recipient"));
-    QAction* dateReceived = sortItem(inSortMenu_, inGroup, "DateReceivedSortItem", QStringLiteral("Date Received"));
+    QAction* dateSent =
+        sortItem(outSortMenu_, outGroup, "DateSentSortItem", QStringLiteral("Date Sent"));
+    QAction* subject =
+        sortItem(outSortMenu_, outGroup, "SubjectSortItem", QStringLiteral("Subject"));
+    QAction* recipient =
+        sortItem(outSortMenu_, outGroup, "RecipientSortItem", QStringLiteral("Recipient"));
+    QAction* dateReceived =
+        sortItem(inSortMenu_, inGroup, "DateReceivedSortItem", QStringLiteral("Date Received"));
     QAction* from = sortItem(inSortMenu_, inGroup, "FromSortItem", QStringLiteral("From"));
     dateSent->setChecked(true);
     dateReceived->setChecked(true);
-    connect(dateSent, &QAction::triggered, this, [this, dateSent] { SortOutgoing(dateSent, "DATESENT"); });
-    connect(subject, &QAction::triggered, this, [this, subject] { SortOutgoing(subject, "SUBJECT"); });
-    connect(recipient, &QAction::triggered, this, [this, recipient] { SortOutgoing(recipient, "RECIPIENT"); });
-    connect(dateReceived, &QAction::triggered, this, [this, dateReceived] { SortIncoming(dateReceived, "DATETIME"); });
+    connect(dateSent, &QAction::triggered, this,
+            [this, dateSent] { SortOutgoing(dateSent, "DATESENT"); });
+    connect(subject, &QAction::triggered, this,
+            [this, subject] { SortOutgoing(subject, "SUBJECT"); });
+    connect(recipient, &QAction::triggered, this,
+            [this, recipient] { SortOutgoing(recipient, "RECIPIENT"); });
+    connect(dateReceived, &QAction::triggered, this,
+            [this, dateReceived] { SortIncoming(dateReceived, "DATETIME"); });
     connect(from, &QAction::triggered, this, [this, from] { SortIncoming(from, "FROM"); });
     buttons_["SortButton"]->setMenu(outSortMenu_);
 }
@@ -285,11 +320,13 @@ void MainScreen::RunCreationSteps() {
         } catch (const tables::TableError&) {
         }
     } else {
-        prompts.ShowInformation(QStringLiteral("Unable to open/create the FAX datafile - closing program"));
+        prompts.ShowInformation(
+            QStringLiteral("Unable to open/create the FAX datafile - closing program"));
         QTimer::singleShot(0, this, &QWidget::close);
     }
     if (!tables::OpenRecFaxDBF(received_, ProgramDirectory())) {
-        prompts.ShowInformation(QStringLiteral("Unable to open/create the FAX RECEIVE datafile - closing program"));
+        prompts.ShowInformation(
+            QStringLiteral("Unable to open/create the FAX RECEIVE datafile - closing program"));
         QTimer::singleShot(0, this, &QWidget::close);
         RefreshGrids();
         return;
@@ -318,11 +355,13 @@ void MainScreen::showEvent(QShowEvent* event) {
 }
 
 void MainScreen::FirstActivate() {
-    if (!firstActivation_ || closed_) return;
+    if (!firstActivation_ || closed_)
+        return;
     show();
     RestorePlacement(*this, kClassName);
     std::uint32_t remembered = 0;
-    if (outgoing_.IsOpen() && ProcessExtraPDFaxFiles(outgoing_, archiveFilter_)) remembered = outgoing_.RecNo();
+    if (outgoing_.IsOpen() && ProcessExtraPDFaxFiles(outgoing_, archiveFilter_))
+        remembered = outgoing_.RecNo();
     raise();
     activateWindow();
     QApplication::processEvents();
@@ -346,13 +385,18 @@ void MainScreen::FirstActivate() {
 }
 
 void MainScreen::LaterActivate() {
-    if (outgoing_.IsOpen() && ProcessExtraPDFaxFiles(outgoing_, archiveFilter_)) RefreshGrids();
+    if (outgoing_.IsOpen() && ProcessExtraPDFaxFiles(outgoing_, archiveFilter_))
+        RefreshGrids();
     SetButtons();
 }
 
-int MainScreen::CurrentPage() const { return pages_->currentIndex(); }
+int MainScreen::CurrentPage() const {
+    return pages_->currentIndex();
+}
 
-QMenu* MainScreen::SortMenuShown() const { return buttons_.at("SortButton")->menu(); }
+QMenu* MainScreen::SortMenuShown() const {
+    return buttons_.at("SortButton")->menu();
+}
 
 void MainScreen::ShowPage(int page) {
     if (tabs_->currentIndex() != page) {
@@ -376,7 +420,8 @@ void MainScreen::SetButtons() {
         enable("ForwardButton", false);
         enable("SendButton", !receiveMode_ && outHasRow);
         enable("NewButton", true);
-        for (const char* name : {"DeleteButton", "EditButton", "ViewButton", "CloneButton"}) enable(name, outHasRow);
+        for (const char* name : {"DeleteButton", "EditButton", "ViewButton", "CloneButton"})
+            enable(name, outHasRow);
         enable("AddCoverButton", !receiveMode_ && outHasRow && outgoing_.Text("FAXCOVER").empty());
     } else {
         buttons_["CloneButton"]->hide();
@@ -384,20 +429,22 @@ void MainScreen::SetButtons() {
         enable("ForwardButton", inHasRow);
         enable("SendButton", false);
         enable("NewButton", false);
-        for (const char* name : {"EditButton", "DeleteButton", "ViewButton"}) enable(name, inHasRow);
+        for (const char* name : {"EditButton", "DeleteButton", "ViewButton"})
+            enable(name, inHasRow);
         enable("CloneButton", false);
         enable("AddCoverButton", false);
     }
     enable("ArchiveButton", buttons_["DeleteButton"]->isEnabled());
-    for (const auto& [item, button] : std::map<std::string, std::string>{{"ForwardItem", "ForwardButton"},
-                                                                          {"NewCoverSheetItem", "NewButton"},
-                                                                          {"AddCoverSheetItem", "AddCoverButton"},
-                                                                          {"ViewPrintItem", "ViewButton"},
-                                                                          {"DeleteItem", "DeleteButton"},
-                                                                          {"EditItem", "EditButton"},
-                                                                          {"ArchiveItem", "ArchiveButton"},
-                                                                          {"CloneItem", "CloneButton"},
-                                                                          {"SendFaxItem", "SendButton"}})
+    for (const auto& [item, button] :
+         std::map<std::string, std::string>{{"ForwardItem", "ForwardButton"},
+                                            {"NewCoverSheetItem", "NewButton"},
+                                            {"AddCoverSheetItem", "AddCoverButton"},
+                                            {"ViewPrintItem", "ViewButton"},
+                                            {"DeleteItem", "DeleteButton"},
+                                            {"EditItem", "EditButton"},
+                                            {"ArchiveItem", "ArchiveButton"},
+                                            {"CloneItem", "CloneButton"},
+                                            {"SendFaxItem", "SendButton"}})
         items_[item]->setEnabled(buttons_[button]->isEnabled());
     items_["RebuildIndexesItem"]->setEnabled(!receiveMode_);
     items_["PreferencesItem"]->setEnabled(!receiveMode_);
@@ -433,7 +480,8 @@ void MainScreen::SetButtons() {
         }
     }
     recFaxGrid_->setEnabled(inHasRow);
-    if (reload) RefreshGrids();
+    if (reload)
+        RefreshGrids();
 }
 
 void MainScreen::SetArchiveCaptions() {
@@ -447,7 +495,8 @@ void MainScreen::SetArchiveCaptions() {
 
 void MainScreen::OutgoingRowChanged() {
     SetArchiveCaptions();
-    if (firstActivation_) return;
+    if (firstActivation_)
+        return;
     const bool canAddCover = HasRow(outgoing_) && outgoing_.Text("FAXCOVER").empty();
     buttons_["AddCoverButton"]->setEnabled(canAddCover);
     items_["AddCoverSheetItem"]->setEnabled(canAddCover);
@@ -460,7 +509,8 @@ void MainScreen::RefreshGrids() {
 
 void MainScreen::ApplyArchiveFilter() {
     for (tables::Table* table : {&outgoing_, &received_}) {
-        if (!table->IsOpen()) continue;
+        if (!table->IsOpen())
+            continue;
         try {
             table->SetQuery(archiveFilter_);
         } catch (const std::exception&) {
@@ -479,7 +529,8 @@ void MainScreen::closeEvent(QCloseEvent* event) {
         return;
     }
     if (receivingFax_ && !platform::CurrentPrompts().AskYesNo(
-                             QStringLiteral("You are recieving a fax. Close the program?"), QStringLiteral("ALERT!"))) {
+                             QStringLiteral("You are recieving a fax. Close the program?"),
+                             QStringLiteral("ALERT!"))) {
         event->ignore();
         return;
     }
@@ -489,7 +540,8 @@ void MainScreen::closeEvent(QCloseEvent* event) {
         buttons_["ReceiveButton"]->setText(QStringLiteral("Receive"));
         buttons_["ReceiveButton"]->setToolTip(QStringLiteral("Start receiving faxes"));
     }
-    if (outgoing_.IsOpen()) SaveGridOrders(*faxGrid_, kGridOrderName);
+    if (outgoing_.IsOpen())
+        SaveGridOrders(*faxGrid_, kGridOrderName);
     QApplication::processEvents();
     CloseTables();
     QApplication::processEvents();
@@ -504,6 +556,8 @@ void MainScreen::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void MainScreen::Beep() { platform::CurrentPrompts().Beep(); }
+void MainScreen::Beep() {
+    platform::CurrentPrompts().Beep();
+}
 
 }  // namespace corvane::app

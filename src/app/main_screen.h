@@ -25,7 +25,7 @@ class TableModel;
 
 class MainScreen : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     static constexpr char kClassName[] = "TMainScreen";
     static constexpr int kOutgoingPage = 0;
     static constexpr int kIncomingPage = 1;
@@ -55,8 +55,9 @@ public:
 
     void EditAPFFax();
     void EditReceivedFax();
-    void CloneAPFFax(const std::string& documentPath, const std::string& coverPath, const std::string& phone,
-                     const std::string& recipient, const std::string& subject);
+    void CloneAPFFax(const std::string& documentPath, const std::string& coverPath,
+                     const std::string& phone, const std::string& recipient,
+                     const std::string& subject);
     void DeleteFromSend();
     void DeleteFromRec();
 
@@ -73,17 +74,18 @@ public:
     // Set while a fax is arriving; commands on the received row beep then.
     void SetReceivingFax(bool receiving) { receivingFax_ = receiving; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void BuildButtonBar();
     void BuildPages();
     void BuildMenus();
-    QToolButton* AddButton(const char* objectName, const QString& caption, const QString& icon, const QString& hint);
-    QAction* AddItem(QMenu* menu, const char* objectName, const QString& caption, const QKeySequence& shortcut,
-                     const QString& hint = {});
+    QToolButton* AddButton(const char* objectName, const QString& caption, const QString& icon,
+                           const QString& hint);
+    QAction* AddItem(QMenu* menu, const char* objectName, const QString& caption,
+                     const QKeySequence& shortcut, const QString& hint = {});
     void RunCreationSteps();
     void OutgoingRowChanged();
     void SortOutgoing(QAction* item, const char* tag);

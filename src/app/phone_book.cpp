@@ -21,8 +21,12 @@ namespace corvane::app {
 
 namespace {
 
-std::string Std(const QString& text) { return text.toStdString(); }
-QString Qt(const std::string& text) { return QString::fromStdString(text); }
+std::string Std(const QString& text) {
+    return text.toStdString();
+}
+QString Qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 void WriteEntry(tables::Table& table, const PhoneBookEntry& entry) {
     table.SetText("NAME", Std(entry.name));
@@ -32,9 +36,11 @@ void WriteEntry(tables::Table& table, const PhoneBookEntry& entry) {
 
 std::optional<PhoneBookEntry> RunPhoneBook(QWidget* parent, PhoneBook::Mode mode) {
     tables::Table table;
-    if (!tables::OpenPhoneTable(table, ProgramDirectory(), false)) return std::nullopt;
+    if (!tables::OpenPhoneTable(table, ProgramDirectory(), false))
+        return std::nullopt;
     PhoneBook dialog(table, mode, parent);
-    if (RunCentred(dialog) != QDialog::Accepted) return std::nullopt;
+    if (RunCentred(dialog) != QDialog::Accepted)
+        return std::nullopt;
     return dialog.Accepted();
 }
 
@@ -56,7 +62,9 @@ PhoneBookEditor::PhoneBookEditor(const PhoneBookEntry& entry, QWidget* parent) :
     layout->addLayout(AcceptCancelRow(this, QStringLiteral("&Accept"), kHelpPhoneBookEditor));
 }
 
-PhoneBookEntry PhoneBookEditor::Entry() const { return {Name->text(), Number->text()}; }
+PhoneBookEntry PhoneBookEditor::Entry() const {
+    return {Name->text(), Number->text()};
+}
 
 PhoneBook::PhoneBook(tables::Table& table, Mode mode, QWidget* parent)
     : QDialog(parent), table_(table), model_(new TableModel(table, PhoneColumns(), this)) {
@@ -87,7 +95,8 @@ PhoneBook::PhoneBook(tables::Table& table, Mode mode, QWidget* parent)
     connect(help, &QPushButton::clicked, this, [] { platform::ShowHelpTopic(kHelpPhoneBook); });
 
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* button : {add, modify_, delete_, ok_, cancel, close, help}) buttons->addWidget(button);
+    for (QPushButton* button : {add, modify_, delete_, ok_, cancel, close, help})
+        buttons->addWidget(button);
     buttons->addStretch();
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(grid_, 1);
@@ -103,7 +112,9 @@ void PhoneBook::showEvent(QShowEvent* event) {
     SetButtonState();
 }
 
-void PhoneBook::Refresh() { grid_->Refresh(); }
+void PhoneBook::Refresh() {
+    grid_->Refresh();
+}
 
 void PhoneBook::SetButtonState() {
     QApplication::processEvents();
@@ -130,7 +141,8 @@ void PhoneBook::ModifybuttonClick() {
         return;
     }
     PhoneBookEditor editor({Qt(table_.Text("NAME")), Qt(table_.Text("PHONE"))}, this);
-    if (RunCentred(editor) != QDialog::Accepted) return;
+    if (RunCentred(editor) != QDialog::Accepted)
+        return;
     table_.Edit();
     WriteEntry(table_, editor.Entry());
     Refresh();
@@ -141,21 +153,28 @@ void PhoneBook::DeletebuttonClick() {
         platform::CurrentPrompts().Beep();
         return;
     }
-    const QString question = QStringLiteral("Delete the current phone book entry?:\r") + Qt(table_.Text("NAME"));
-    if (platform::CurrentPrompts().AskYesNoDefaultNo(question, QStringLiteral("Delete"))) table_.Delete();
+    const QString question =
+        QStringLiteral("Delete the current phone book entry?:\r") + Qt(table_.Text("NAME"));
+    if (platform::CurrentPrompts().AskYesNoDefaultNo(question, QStringLiteral("Delete")))
+        table_.Delete();
     Refresh();
     QApplication::processEvents();
     SetButtonState();
 }
 
 void PhoneBook::OKButtonClick() {
-    if (!table_.HasCurrentRow()) return;
+    if (!table_.HasCurrentRow())
+        return;
     accepted_ = PhoneBookEntry{Qt(table_.Text("NAME")), Qt(table_.Text("PHONE"))};
     accept();
 }
 
-void BrowsePhoneBook(QWidget* parent) { RunPhoneBook(parent, PhoneBook::Mode::Browse); }
+void BrowsePhoneBook(QWidget* parent) {
+    RunPhoneBook(parent, PhoneBook::Mode::Browse);
+}
 
-std::optional<PhoneBookEntry> PickFromPhoneBook(QWidget* parent) { return RunPhoneBook(parent, PhoneBook::Mode::Picker); }
+std::optional<PhoneBookEntry> PickFromPhoneBook(QWidget* parent) {
+    return RunPhoneBook(parent, PhoneBook::Mode::Picker);
+}
 
 }  // namespace corvane::app

@@ -22,7 +22,7 @@ struct PhoneBookEntry {
 
 class PhoneBookEditor : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit PhoneBookEditor(const PhoneBookEntry& entry, QWidget* parent = nullptr);
     PhoneBookEntry Entry() const;
 
@@ -32,7 +32,7 @@ public:
 
 class PhoneBook : public QDialog {
     Q_OBJECT
-public:
+  public:
     enum class Mode { Browse, Picker };
 
     // The table must be open; the dialog does not own it.
@@ -49,10 +49,10 @@ public:
     // Edit, Delete and Accept are enabled exactly when the book has rows.
     void SetButtonState();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void Refresh();
 
     tables::Table& table_;

@@ -12,7 +12,8 @@
 
 namespace corvane::app {
 
-RebuildInd::RebuildInd(tables::Table& outgoing, tables::Table& received, tables::Table& spare, QWidget* parent)
+RebuildInd::RebuildInd(tables::Table& outgoing, tables::Table& received, tables::Table& spare,
+                       QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       outgoing_(outgoing),
       received_(received),
@@ -36,13 +37,16 @@ RebuildInd::RebuildInd(tables::Table& outgoing, tables::Table& received, tables:
 void RebuildInd::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // After the window is on screen, so the labels paint while it works.
-    if (!started_) QTimer::singleShot(0, this, [this] {
-        if (Work()) accept();
-    });
+    if (!started_)
+        QTimer::singleShot(0, this, [this] {
+            if (Work())
+                accept();
+        });
 }
 
 bool RebuildInd::Work() {
-    if (started_) return false;  // an activation during the work must not start it again
+    if (started_)
+        return false;  // an activation during the work must not start it again
     started_ = true;
     Gauge1->show();
     WhatAmIDoing->clear();

@@ -15,10 +15,11 @@ namespace corvane::app {
 
 class RebuildInd : public QDialog {
     Q_OBJECT
-public:
+  public:
     // The outgoing and received handles are the main window's open ones;
     // spare is the main window's unopened phone book handle.
-    RebuildInd(tables::Table& outgoing, tables::Table& received, tables::Table& spare, QWidget* parent = nullptr);
+    RebuildInd(tables::Table& outgoing, tables::Table& received, tables::Table& spare,
+               QWidget* parent = nullptr);
 
     // The work; true when all three tables were rebuilt. Runs at most once.
     bool Work();
@@ -27,10 +28,10 @@ public:
     QProgressBar* Gauge1;
     QLabel* WhatAmIDoing;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     tables::Table& outgoing_;
     tables::Table& received_;
     tables::Table& spare_;

@@ -32,7 +32,8 @@ DeleteWhat::DeleteWhat(QWidget* parent) : QDialog(parent), WhatToDelete(new QBut
     WhatToDelete->setObjectName(QStringLiteral("WhatToDelete"));
     auto* box = new QGroupBox(this);
     auto* choices = new QVBoxLayout(box);
-    const QString captions[] = {QStringLiteral("Delete Fax Cover"), QStringLiteral("Delete Fax Body"),
+    const QString captions[] = {QStringLiteral("Delete Fax Cover"),
+                                QStringLiteral("Delete Fax Body"),
                                 QStringLiteral("Delete Both Fax Cover && Fax Body")};
     for (int id = 0; id < 3; ++id) {
         // Radio buttons take "&" as a mnemonic: "&&" shows one ampersand.
@@ -47,10 +48,13 @@ DeleteWhat::DeleteWhat(QWidget* parent) : QDialog(parent), WhatToDelete(new QBut
     layout->addLayout(AcceptCancelRow(this, QStringLiteral("&Ok"), kHelpDeleteFax));
 }
 
-int DeleteWhat::Choice() const { return WhatToDelete->checkedId(); }
+int DeleteWhat::Choice() const {
+    return WhatToDelete->checkedId();
+}
 
 void DeleteWhat::SetChoice(int choice) {
-    if (QAbstractButton* button = WhatToDelete->button(choice)) button->setChecked(true);
+    if (QAbstractButton* button = WhatToDelete->button(choice))
+        button->setChecked(true);
 }
 
 }  // namespace corvane::app

@@ -12,7 +12,7 @@ namespace corvane::app {
 
 class EditReceiveNotes : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit EditReceiveNotes(QWidget* parent = nullptr);
 
     QLabel* Descript;
@@ -21,14 +21,14 @@ public:
 
 class DeleteWhat : public QDialog {
     Q_OBJECT
-public:
+  public:
     enum Choice { DeleteCover = 0, DeleteBody = 1, DeleteBoth = 2 };
 
     explicit DeleteWhat(QWidget* parent = nullptr);
     int Choice() const;
     void SetChoice(int choice);
 
-private:
+  private:
     QButtonGroup* WhatToDelete;
 };
 

@@ -12,10 +12,13 @@ namespace corvane::app {
 TableModel::TableModel(tables::Table& table, std::vector<GridColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), table_(table), columns_(std::move(columns)) {
     for (const GridColumn& column : columns_)
-        if (column.field == "ARCHIVED") hasArchived_ = true;
+        if (column.field == "ARCHIVED")
+            hasArchived_ = true;
 }
 
-int TableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+int TableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
 
 int TableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(ShownFields().size());
@@ -24,36 +27,42 @@ int TableModel::columnCount(const QModelIndex& parent) const {
 std::vector<int> TableModel::ShownFields() const {
     std::vector<int> shown;
     for (std::size_t i = 0; i < columns_.size(); ++i)
-        if (columns_[i].shown) shown.push_back(int(i));
+        if (columns_[i].shown)
+            shown.push_back(int(i));
     return shown;
 }
 
-const GridColumn& TableModel::ColumnAt(int column) const { return columns_[ShownFields().at(column)]; }
+const GridColumn& TableModel::ColumnAt(int column) const {
+    return columns_[ShownFields().at(column)];
+}
 
 QVariant TableModel::data(const QModelIndex& index, int role) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) return {};
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
     const Row& row = rows_[index.row()];
     switch (role) {
-    case Qt::DisplayRole:
-        return row.cells[ShownFields()[index.column()]];
-    case kArchivedRole:
-        return row.archived;
-    case Qt::TextAlignmentRole: {
-        const tables::Field* field = FieldOf(columns_[ShownFields()[index.column()]]);
-        if (field != nullptr && field->type == tables::FieldType::Numeric)
-            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-        return {};
-    }
-    case Qt::ForegroundRole:
-        if (row.archived) return QColor(Qt::red);
-        return {};
-    default:
-        return {};
+        case Qt::DisplayRole:
+            return row.cells[ShownFields()[index.column()]];
+        case kArchivedRole:
+            return row.archived;
+        case Qt::TextAlignmentRole: {
+            const tables::Field* field = FieldOf(columns_[ShownFields()[index.column()]]);
+            if (field != nullptr && field->type == tables::FieldType::Numeric)
+                return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+            return {};
+        }
+        case Qt::ForegroundRole:
+            if (row.archived)
+                return QColor(Qt::red);
+            return {};
+        default:
+            return {};
     }
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole) return {};
+    if (role != Qt::DisplayRole)
+        return {};
     if (orientation == Qt::Vertical) {
         // The row indicator marks the table's current row.
         const bool current = section >= 0 && section < int(rows_.size()) && table_.IsOpen() &&
@@ -61,44 +70,50 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
         return current ? QStringLiteral("\u25B8") : QString();
     }
     const std::vector<int> shown = ShownFields();
-    if (section < 0 || section >= int(shown.size())) return {};
+    if (section < 0 || section >= int(shown.size()))
+        return {};
     return columns_[shown[section]].heading;
 }
 
 namespace {
 
 QString DateText(const tables::Date& date) {
-    if (date.IsEmpty()) return {};
+    if (date.IsEmpty())
+        return {};
     return QLocale().toString(QDate(date.year, date.month, date.day), QLocale::ShortFormat);
 }
 
 }  // namespace
 
 const tables::Field* TableModel::FieldOf(const GridColumn& column) const {
-    if (!table_.IsOpen()) return nullptr;
+    if (!table_.IsOpen())
+        return nullptr;
     for (const tables::Field& field : table_.Fields())
-        if (tables::EqualsIgnoringCase(field.name, column.field)) return &field;
+        if (tables::EqualsIgnoringCase(field.name, column.field))
+            return &field;
     return nullptr;
 }
 
 QString TableModel::WidestSample(int column) const {
     const tables::Field* field = FieldOf(ColumnAt(column));
-    if (field == nullptr || field->type != tables::FieldType::Date) return {};
+    if (field == nullptr || field->type != tables::FieldType::Date)
+        return {};
     return DateText({2026, 12, 28});
 }
 
 QString TableModel::CellText(const GridColumn& column) const {
     const tables::Field* field = FieldOf(column);
-    if (field == nullptr) return {};
+    if (field == nullptr)
+        return {};
     switch (field->type) {
-    case tables::FieldType::Date:
-        return DateText(table_.DateValue(field->name));
-    case tables::FieldType::Logical:
-        return table_.Logical(field->name) ? QStringLiteral("T") : QStringLiteral("F");
-    case tables::FieldType::Numeric:
-        return QString::number(table_.Number(field->name), 'f', field->decimals);
-    case tables::FieldType::Character:
-        break;
+        case tables::FieldType::Date:
+            return DateText(table_.DateValue(field->name));
+        case tables::FieldType::Logical:
+            return table_.Logical(field->name) ? QStringLiteral("T") : QStringLiteral("F");
+        case tables::FieldType::Numeric:
+            return QString::number(table_.Number(field->name), 'f', field->decimals);
+        case tables::FieldType::Character:
+            break;
     }
     return QString::fromStdString(table_.Text(field->name));
 }
@@ -133,7 +148,8 @@ std::uint32_t TableModel::RecordAt(int row) const {
 
 int TableModel::RowOfRecord(std::uint32_t record) const {
     for (std::size_t i = 0; i < rows_.size(); ++i)
-        if (rows_[i].record == record) return int(i);
+        if (rows_[i].record == record)
+            return int(i);
     return -1;
 }
 
@@ -144,9 +160,11 @@ std::vector<std::string> TableModel::FieldOrder() const {
 }
 
 void TableModel::MoveField(const std::string& field, int position) {
-    const auto it = std::find_if(columns_.begin(), columns_.end(),
-                                 [&](const GridColumn& c) { return tables::EqualsIgnoringCase(c.field, field); });
-    if (it == columns_.end() || position < 0) return;
+    const auto it = std::find_if(columns_.begin(), columns_.end(), [&](const GridColumn& c) {
+        return tables::EqualsIgnoringCase(c.field, field);
+    });
+    if (it == columns_.end() || position < 0)
+        return;
     beginResetModel();
     GridColumn moved = *it;
     const auto cellIndex = std::size_t(it - columns_.begin());

@@ -16,7 +16,7 @@ namespace corvane::app {
 
 class TableModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     // True for a row whose ARCHIVED is set.
     static constexpr int kArchivedRole = Qt::UserRole + 1;
 
@@ -25,7 +25,8 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
 
     // Reads the rows again; the table's current row is kept.
     void Reload();
@@ -43,7 +44,7 @@ public:
     // (dates), else empty.
     QString WidestSample(int column) const;
 
-private:
+  private:
     struct Row {
         std::uint32_t record = 0;
         bool archived = false;

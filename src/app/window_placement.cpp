@@ -36,7 +36,8 @@ QSize ScreenSize(const QWidget& window) {
 
 std::string PlacementSection(const std::string& className, int logicalDpi) {
     std::string section = className + "_Placement";
-    if (logicalDpi > 96) section += std::to_string(logicalDpi);
+    if (logicalDpi > 96)
+        section += std::to_string(logicalDpi);
     return section;
 }
 
@@ -56,7 +57,8 @@ QRect ClampToScreen(QRect rect, const QSize& screen) {
 }
 
 QPoint CentredOrigin(const QRect& outer, const QSize& inner) {
-    return {outer.left() + (outer.width() - inner.width()) / 2, outer.top() + (outer.height() - inner.height()) / 2};
+    return {outer.left() + (outer.width() - inner.width()) / 2,
+            outer.top() + (outer.height() - inner.height()) / 2};
 }
 
 void RestorePlacement(QWidget& window, const std::string& className) {
@@ -68,13 +70,14 @@ void RestorePlacement(QWidget& window, const std::string& className) {
     const int bottom = profile.ReadInteger(section, "Bottom", 0);
     const bool maximized = profile.ReadBool(section, "Maximized", window.isMaximized());
     if (bottom != 0) {
-        const QRect rect = ClampToScreen(QRect(QPoint(left, top), QSize(right - left, bottom - top)),
-                                         ScreenSize(window));
+        const QRect rect = ClampToScreen(
+            QRect(QPoint(left, top), QSize(right - left, bottom - top)), ScreenSize(window));
         window.setGeometry(rect);
     } else {
         CentreForm(window);
     }
-    if (maximized) window.setWindowState(window.windowState() | Qt::WindowMaximized);
+    if (maximized)
+        window.setWindowState(window.windowState() | Qt::WindowMaximized);
 }
 
 void SavePlacement(const QWidget& window, const std::string& className) {
@@ -100,8 +103,12 @@ void CentreForm(QWidget& window) {
     window.move(origin);
 }
 
-void SetMainWindow(QWidget* window) { MainWindowStorage() = window; }
+void SetMainWindow(QWidget* window) {
+    MainWindowStorage() = window;
+}
 
-QWidget* MainWindow() { return MainWindowStorage(); }
+QWidget* MainWindow() {
+    return MainWindowStorage();
+}
 
 }  // namespace corvane::app

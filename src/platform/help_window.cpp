@@ -17,7 +17,9 @@ QString& HelpPages() {
 }  // namespace
 
 HelpWindow::HelpWindow(QString pagePattern, QWidget* parent)
-    : QWidget(parent, Qt::Window), pagePattern_(std::move(pagePattern)), browser_(new QTextBrowser(this)) {
+    : QWidget(parent, Qt::Window),
+      pagePattern_(std::move(pagePattern)),
+      browser_(new QTextBrowser(this)) {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Corvane Help"));
     browser_->setOpenLinks(true);
@@ -25,15 +27,22 @@ HelpWindow::HelpWindow(QString pagePattern, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
     resize(560, 480);
-    connect(browser_, &QTextBrowser::sourceChanged, this,
-            [this] { setWindowTitle(QStringLiteral("Corvane Help - ") + browser_->documentTitle()); });
+    connect(browser_, &QTextBrowser::sourceChanged, this, [this] {
+        setWindowTitle(QStringLiteral("Corvane Help - ") + browser_->documentTitle());
+    });
 }
 
-void HelpWindow::ShowTopic(int topic) { browser_->setSource(QUrl(pagePattern_.arg(topic))); }
+void HelpWindow::ShowTopic(int topic) {
+    browser_->setSource(QUrl(pagePattern_.arg(topic)));
+}
 
-QString HelpWindow::CurrentSource() const { return browser_->source().toString(); }
+QString HelpWindow::CurrentSource() const {
+    return browser_->source().toString();
+}
 
-void SetHelpPages(const QString& pagePattern) { HelpPages() = pagePattern; }
+void SetHelpPages(const QString& pagePattern) {
+    HelpPages() = pagePattern;
+}
 
 HelpWindow* ShowHelpTopic(int topic) {
     static QPointer<HelpWindow> window;

@@ -11,14 +11,14 @@ namespace corvane::platform {
 
 class HelpWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     // pagePattern holds "%1" for the topic number, e.g. "qrc:/help/%1.html".
     explicit HelpWindow(QString pagePattern, QWidget* parent = nullptr);
 
     void ShowTopic(int topic);
     QString CurrentSource() const;
 
-private:
+  private:
     QString pagePattern_;
     QTextBrowser* browser_;
 };

@@ -15,8 +15,8 @@ Prompts*& InstalledPrompts() {
 }
 
 bool Ask(const QString& text, const QString& title, QMessageBox::StandardButton defaultButton) {
-    QMessageBox box(QMessageBox::Question, title, WithLineBreaks(text), QMessageBox::Yes | QMessageBox::No,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Question, title, WithLineBreaks(text),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     box.setDefaultButton(defaultButton);
     return box.exec() == QMessageBox::Yes;
 }
@@ -30,26 +30,38 @@ QString WithLineBreaks(const QString& stored) {
     return text;
 }
 
-bool DesktopPrompts::AskYesNo(const QString& text, const QString& title) { return Ask(text, title, QMessageBox::Yes); }
+bool DesktopPrompts::AskYesNo(const QString& text, const QString& title) {
+    return Ask(text, title, QMessageBox::Yes);
+}
 
 bool DesktopPrompts::AskYesNoDefaultNo(const QString& text, const QString& title) {
     return Ask(text, title, QMessageBox::No);
 }
 
 void DesktopPrompts::ShowInformation(const QString& text) {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), WithLineBreaks(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), WithLineBreaks(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 
-void DesktopPrompts::Beep() { QApplication::beep(); }
+void DesktopPrompts::Beep() {
+    QApplication::beep();
+}
 
-int DesktopPrompts::Run(QDialog& dialog) { return dialog.exec(); }
+int DesktopPrompts::Run(QDialog& dialog) {
+    return dialog.exec();
+}
 
-Prompts& CurrentPrompts() { return *InstalledPrompts(); }
+Prompts& CurrentPrompts() {
+    return *InstalledPrompts();
+}
 
-ScopedPrompts::ScopedPrompts(Prompts& prompts) : previous_(InstalledPrompts()) { InstalledPrompts() = &prompts; }
+ScopedPrompts::ScopedPrompts(Prompts& prompts) : previous_(InstalledPrompts()) {
+    InstalledPrompts() = &prompts;
+}
 
-ScopedPrompts::~ScopedPrompts() { InstalledPrompts() = previous_; }
+ScopedPrompts::~ScopedPrompts() {
+    InstalledPrompts() = previous_;
+}
 
 }  // namespace corvane::platform

@@ -11,7 +11,7 @@ class QWidget;
 namespace corvane::platform {
 
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
     // Question icon; Yes is the default button.
     virtual bool AskYesNo(const QString& text, const QString& title) = 0;
@@ -26,7 +26,7 @@ public:
 
 // The boxes of the desktop, parented to the active window.
 class DesktopPrompts : public Prompts {
-public:
+  public:
     bool AskYesNo(const QString& text, const QString& title) override;
     bool AskYesNoDefaultNo(const QString& text, const QString& title) override;
     void ShowInformation(const QString& text) override;
@@ -39,13 +39,13 @@ Prompts& CurrentPrompts();
 
 // Replaces the prompts for its lifetime.
 class ScopedPrompts {
-public:
+  public:
     explicit ScopedPrompts(Prompts& prompts);
     ~ScopedPrompts();
     ScopedPrompts(const ScopedPrompts&) = delete;
     ScopedPrompts& operator=(const ScopedPrompts&) = delete;
 
-private:
+  private:
     Prompts* previous_;
 };
 

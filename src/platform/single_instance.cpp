@@ -16,14 +16,17 @@ constexpr char kRaiseRequest[] = "raise\n";
 }  // namespace
 
 SingleInstance::SingleInstance(const QString& programDirectory, QObject* parent)
-    : QObject(parent), directory_(programDirectory), lock_(QDir(programDirectory).filePath(".corvane.lock")) {
+    : QObject(parent),
+      directory_(programDirectory),
+      lock_(QDir(programDirectory).filePath(".corvane.lock")) {
     // A running instance's lock never expires by age; one left by a killed
     // instance is still found stale, by its process id, and taken over.
     lock_.setStaleLockTime(0);
 }
 
 SingleInstance::~SingleInstance() {
-    if (server_) server_->close();
+    if (server_)
+        server_->close();
 }
 
 QString SingleInstance::ServerName(const QString& programDirectory) {
@@ -56,7 +59,8 @@ void SingleInstance::AcceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (socket->readAll().contains(QByteArray(kRaiseRequest).trimmed())) emit activationRequested();
+            if (socket->readAll().contains(QByteArray(kRaiseRequest).trimmed()))
+                emit activationRequested();
         });
     }
 }

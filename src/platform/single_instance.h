@@ -13,7 +13,7 @@ namespace corvane::platform {
 
 class SingleInstance : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit SingleInstance(const QString& programDirectory, QObject* parent = nullptr);
     ~SingleInstance() override;
 
@@ -24,11 +24,11 @@ public:
     // The socket name both instances derive from the directory.
     static QString ServerName(const QString& programDirectory);
 
-signals:
+  signals:
     // Another start asked this instance to show itself.
     void activationRequested();
 
-private:
+  private:
     void AcceptConnections();
 
     QString directory_;

@@ -23,7 +23,7 @@ namespace corvane::testing {
 // Answers questions in order (Yes when the script runs out is a test
 // failure); dialogs are handed to a handler that fills and ends them.
 class ScriptedPrompts : public platform::Prompts {
-public:
+  public:
     std::deque<bool> answers;
     std::vector<QString> questions;
     std::vector<QString> informations;
@@ -31,8 +31,12 @@ public:
     std::function<int(QDialog&)> dialogHandler;
     std::vector<QString> dialogs;  // object names, in the order shown
 
-    bool AskYesNo(const QString& text, const QString& title) override { return Answer(text, title); }
-    bool AskYesNoDefaultNo(const QString& text, const QString& title) override { return Answer(text, title); }
+    bool AskYesNo(const QString& text, const QString& title) override {
+        return Answer(text, title);
+    }
+    bool AskYesNoDefaultNo(const QString& text, const QString& title) override {
+        return Answer(text, title);
+    }
     void ShowInformation(const QString& text) override { informations.push_back(text); }
     void Beep() override { ++beeps; }
     int Run(QDialog& dialog) override {
@@ -44,7 +48,7 @@ public:
         return dialogHandler(dialog);
     }
 
-private:
+  private:
     bool Answer(const QString& text, const QString& title) {
         questions.push_back(title + ": " + text);
         if (answers.empty()) {
@@ -58,9 +62,10 @@ private:
 };
 
 class ProgramDirectoryFixture : public ::testing::Test {
-protected:
+  protected:
     ProgramDirectoryFixture() : scoped_(prompts) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "corvane-gui-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "corvane-gui-XXXXXX").string();
         home_ = ::mkdtemp(pattern.data());
         home_ += '/';
         app::SetProgramDirectory(home_);
@@ -77,12 +82,13 @@ protected:
     // A fax file with no pages: enough for every check made on it here.
     void WriteFaxFile(const std::string& path) const {
         const auto header = faximage::EncodeFileHeader(faximage::NewFileHeader());
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(header.data()), header.size());
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(header.data()), header.size());
     }
 
     ScriptedPrompts prompts;
 
-private:
+  private:
     platform::ScopedPrompts scoped_;
     std::string home_;
     std::string configHome_;

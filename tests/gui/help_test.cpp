@@ -4,16 +4,17 @@
 #include <QTextBrowser>
 
 #include "app/help_topics.h"
-#include "platform/help_window.h"
 #include "gui_support.h"
+#include "platform/help_window.h"
 
 namespace corvane::testing {
 namespace {
 
 TEST(Help, EveryTopicHasAPageAndTheWindowShowsIt) {
     platform::SetHelpPages(QStringLiteral("qrc:/help/%1.html"));
-    for (const int topic : {app::kHelpContents, app::kHelpFaxEditor, app::kHelpPhoneBook, app::kHelpPhoneBookEditor,
-                            app::kHelpDeleteFax, app::kHelpTroubleshooting}) {
+    for (const int topic :
+         {app::kHelpContents, app::kHelpFaxEditor, app::kHelpPhoneBook, app::kHelpPhoneBookEditor,
+          app::kHelpDeleteFax, app::kHelpTroubleshooting}) {
         SCOPED_TRACE(topic);
         EXPECT_TRUE(QFile::exists(QStringLiteral(":/help/%1.html").arg(topic)));
         platform::HelpWindow* window = platform::ShowHelpTopic(topic);

@@ -1,11 +1,12 @@
 // The GUI tests run on the offscreen platform inside one QApplication.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 #include "app/app_resources.h"
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     corvane::app::InitResources();
     ::testing::InitGoogleTest(&argc, argv);

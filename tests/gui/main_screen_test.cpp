@@ -2,10 +2,10 @@
 // states, and the list commands with their questions and files.
 #include <QAbstractItemModelTester>
 #include <QAction>
-#include <QLineEdit>
-#include <QMenu>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QToolButton>
 #include <map>
 
@@ -25,7 +25,7 @@ using app::MainScreen;
 using Row = std::map<std::string, std::string>;
 
 class MainScreenTest : public ProgramDirectoryFixture {
-protected:
+  protected:
     void SeedOutgoing(const std::vector<Row>& rows) {
         tables::Table table;
         ASSERT_TRUE(tables::OpenOutgoingTable(table, home(), ""));
@@ -68,8 +68,10 @@ protected:
     static std::vector<std::string> Column(tables::Table& table, const char* field) {
         std::vector<std::string> values;
         const auto record = table.RecNo();
-        for (table.First(); table.HasCurrentRow(); table.Next()) values.push_back(table.Text(field));
-        if (record <= table.RecCount()) table.Go(record);
+        for (table.First(); table.HasCurrentRow(); table.Next())
+            values.push_back(table.Text(field));
+        if (record <= table.RecCount())
+            table.Go(record);
         return values;
     }
 };
@@ -85,8 +87,8 @@ TEST_F(MainScreenTest, FirstRunCreatesEverythingAndDisablesRowCommands) {
     EXPECT_EQ(screen->RecFaxTable().Tags().size(), 3u);
     EXPECT_TRUE(Exists(home() + "config/corvane/CVPD.INI"));
 
-    for (const char* name : {"SendButton", "EditButton", "DeleteButton", "ViewButton", "CloneButton", "ArchiveButton",
-                             "AddCoverButton"})
+    for (const char* name : {"SendButton", "EditButton", "DeleteButton", "ViewButton",
+                             "CloneButton", "ArchiveButton", "AddCoverButton"})
         EXPECT_FALSE(Button(*screen, name)->isEnabled()) << name;
     EXPECT_TRUE(Button(*screen, "NewButton")->isEnabled());
     EXPECT_TRUE(Button(*screen, "SortButton")->isEnabled());
@@ -144,7 +146,8 @@ TEST_F(MainScreenTest, ModelsPassTheItemModelTesterAndTabsSwitchCommands) {
     screen->OutgoingGrid().Refresh();
     EXPECT_EQ(screen->OutgoingGrid().model()->rowCount(), 2);
     EXPECT_EQ(screen->OutgoingGrid().model()->columnCount(), 8);
-    EXPECT_EQ(screen->OutgoingGrid().model()->headerData(0, Qt::Horizontal).toString(), "Date Sent");
+    EXPECT_EQ(screen->OutgoingGrid().model()->headerData(0, Qt::Horizontal).toString(),
+              "Date Sent");
     EXPECT_EQ(screen->FaxTable().IndexOrd(), screen->FaxTable().TagArea("DATESENT"));
     EXPECT_TRUE(Button(*screen, "CloneButton")->isVisibleTo(screen.get()));
     EXPECT_FALSE(Button(*screen, "ForwardButton")->isVisibleTo(screen.get()));
@@ -168,7 +171,10 @@ TEST_F(MainScreenTest, CloneCopiesFilesAndSkipsACoverWithoutItsData) {
     WriteFaxFile(send + "COV00007.APF");
     WriteFile(send + "COV00007.FCD", "cover data");
     WriteFaxFile(send + "COV00008.APF");  // no data file
-    SeedOutgoing({{{"SUBJECT", "Offer"}, {"FAXDOC", "BODY.APF"}, {"FAXCOVER", "COV00007.APF"}, {"PHONE", "555"}},
+    SeedOutgoing({{{"SUBJECT", "Offer"},
+                   {"FAXDOC", "BODY.APF"},
+                   {"FAXCOVER", "COV00007.APF"},
+                   {"PHONE", "555"}},
                   {{"SUBJECT", "Lone"}, {"FAXDOC", "BODY.APF"}, {"FAXCOVER", "COV00008.APF"}}});
     auto screen = Open();
     tables::Table& table = screen->FaxTable();
@@ -228,7 +234,8 @@ TEST_F(MainScreenTest, DeleteChoicesRemoveTheChosenPartsAndTheirFiles) {
         prompts.dialogHandler = [&](QDialog& dialog) {
             auto& what = dynamic_cast<app::DeleteWhat&>(dialog);
             EXPECT_EQ(what.Choice(), app::DeleteWhat::DeleteBoth);
-            if (c.choice < 0) return int(QDialog::Rejected);
+            if (c.choice < 0)
+                return int(QDialog::Rejected);
             what.SetChoice(c.choice);
             return int(QDialog::Accepted);
         };
@@ -262,7 +269,8 @@ TEST_F(MainScreenTest, DeleteOfAReceivedFaxAsksWithTheSenderAndRemovesItsFile) {
 }
 
 TEST_F(MainScreenTest, ArchiveHidesShowArchivedDrawsRedAndUnarchiveRestores) {
-    SeedOutgoing({{{"SUBJECT", "Keep"}, {"RECIPIENT", "Ann"}}, {{"SUBJECT", ""}, {"RECIPIENT", "Bob"}}});
+    SeedOutgoing(
+        {{{"SUBJECT", "Keep"}, {"RECIPIENT", "Ann"}}, {{"SUBJECT", ""}, {"RECIPIENT", "Bob"}}});
     auto screen = Open();
     app::FaxGrid& grid = screen->OutgoingGrid();
     tables::Table& table = screen->FaxTable();
@@ -284,8 +292,9 @@ TEST_F(MainScreenTest, ArchiveHidesShowArchivedDrawsRedAndUnarchiveRestores) {
     grid.show();
     auto redPixels = [&](int row) {
         const QImage image = grid.viewport()->grab().toImage();
-        const QRect cells = grid.visualRect(grid.model()->index(row, 0))
-                                .united(grid.visualRect(grid.model()->index(row, grid.model()->columnCount() - 1)));
+        const QRect cells =
+            grid.visualRect(grid.model()->index(row, 0))
+                .united(grid.visualRect(grid.model()->index(row, grid.model()->columnCount() - 1)));
         int count = 0;
         for (int y = cells.top(); y <= cells.bottom(); ++y)
             for (int x = cells.left(); x <= cells.right() && x < image.width(); ++x) {
@@ -307,14 +316,18 @@ TEST_F(MainScreenTest, ArchiveHidesShowArchivedDrawsRedAndUnarchiveRestores) {
     prompts.answers = {true};
     screen->ArchiveButtonClick();
     EXPECT_EQ(prompts.questions.back(), "Archive: UnArchive the current fax?\r(no subject)");
-    EXPECT_FALSE(grid.model()->index(grid.Model().RowOfRecord(2), 0).data(app::TableModel::kArchivedRole).toBool());
+    EXPECT_FALSE(grid.model()
+                     ->index(grid.Model().RowOfRecord(2), 0)
+                     .data(app::TableModel::kArchivedRole)
+                     .toBool());
     EXPECT_EQ(Button(*screen, "ArchiveButton")->text(), "&Archive");
 }
 
 TEST_F(MainScreenTest, ForwardOfAMissingFileAsksNothingAndOfAPresentOneAddsARow) {
     std::filesystem::create_directories(home() + "Receive");
     WriteFaxFile(home() + "Receive/FAX00001.APF");
-    SeedReceived({{{"FROM", "Gone"}, {"FAXFILE", "FAX00000.APF"}}, {{"FROM", "Here"}, {"FAXFILE", "FAX00001.APF"}}});
+    SeedReceived({{{"FROM", "Gone"}, {"FAXFILE", "FAX00000.APF"}},
+                  {{"FROM", "Here"}, {"FAXFILE", "FAX00001.APF"}}});
     auto screen = Open();
     screen->ShowPage(MainScreen::kIncomingPage);
     tables::Table& received = screen->RecFaxTable();
@@ -335,7 +348,8 @@ TEST_F(MainScreenTest, ForwardOfAMissingFileAsksNothingAndOfAPresentOneAddsARow)
         return int(QDialog::Accepted);
     };
     screen->ForwardButtonClick();
-    EXPECT_EQ(prompts.questions.back(), "Forward: Forward the current fax to be sent?\r\n(from: Here)");
+    EXPECT_EQ(prompts.questions.back(),
+              "Forward: Forward the current fax to be sent?\r\n(from: Here)");
     EXPECT_EQ(screen->CurrentPage(), MainScreen::kOutgoingPage);
     tables::Table& outgoing = screen->FaxTable();
     ASSERT_EQ(outgoing.QueryRecCount(), 1u);
@@ -411,7 +425,8 @@ TEST_F(MainScreenTest, SortItemsSelectTheirTagsAndMoveTheCheckMark) {
         const char* item;
         const char* tag;
         std::vector<std::string> subjects;
-    } cases[] = {{"SubjectSortItem", "SUBJECT", {"A", "b"}}, {"RecipientSortItem", "RECIPIENT", {"A", "b"}},
+    } cases[] = {{"SubjectSortItem", "SUBJECT", {"A", "b"}},
+                 {"RecipientSortItem", "RECIPIENT", {"A", "b"}},
                  {"DateSentSortItem", "DATESENT", {"b", "A"}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item);

@@ -17,7 +17,7 @@ namespace corvane::testing {
 namespace {
 
 class PhoneBookTest : public ProgramDirectoryFixture {
-protected:
+  protected:
     static bool Enabled(QDialog& dialog, const char* name) {
         auto* button = dialog.findChild<QPushButton*>(name);
         EXPECT_NE(button, nullptr) << name;
@@ -27,7 +27,9 @@ protected:
         auto* button = dialog.findChild<QPushButton*>(name);
         return button != nullptr && !button->isHidden();
     }
-    static void Click(QDialog& dialog, const char* name) { dialog.findChild<QPushButton*>(name)->click(); }
+    static void Click(QDialog& dialog, const char* name) {
+        dialog.findChild<QPushButton*>(name)->click();
+    }
     // The entry editor, answered with these values.
     std::function<int(QDialog&)> EntryEditor(const QString& name, const QString& number) {
         return [name, number](QDialog& dialog) {
@@ -82,7 +84,8 @@ TEST_F(PhoneBookTest, PickerFillsTheFaxEditorWithTheAcceptedEntry) {
     {
         tables::Table table;
         ASSERT_TRUE(tables::OpenPhoneTable(table, home(), false));
-        for (const auto& [name, phone] : {std::pair{"Jones", "555 0199"}, std::pair{"Smith", "555 0100"}}) {
+        for (const auto& [name, phone] :
+             {std::pair{"Jones", "555 0199"}, std::pair{"Smith", "555 0100"}}) {
             table.Append();
             table.SetText("NAME", name);
             table.SetText("PHONE", phone);
@@ -175,8 +178,10 @@ TEST_F(RebuildTest, RebuildPacksEveryTableAndKeepsOrderAndFilter) {
     EXPECT_TRUE(Exists(home() + "CVPB.CDX"));
     EXPECT_EQ(outgoing.IndexOrd(), outgoing.TagArea("SUBJECT"));
     std::vector<std::string> subjects;
-    for (outgoing.First(); outgoing.HasCurrentRow(); outgoing.Next()) subjects.push_back(outgoing.Text("SUBJECT"));
-    EXPECT_EQ(subjects, (std::vector<std::string>{"Alpha", "delta"}));  // charlie stays archived and hidden
+    for (outgoing.First(); outgoing.HasCurrentRow(); outgoing.Next())
+        subjects.push_back(outgoing.Text("SUBJECT"));
+    EXPECT_EQ(subjects,
+              (std::vector<std::string>{"Alpha", "delta"}));  // charlie stays archived and hidden
     EXPECT_EQ(screen->OutgoingGrid().model()->rowCount(), 2);
 }
 

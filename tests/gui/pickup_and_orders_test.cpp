@@ -16,14 +16,15 @@ namespace corvane::testing {
 namespace {
 
 class PickupTest : public ProgramDirectoryFixture {
-protected:
+  protected:
     PickupTest() { std::filesystem::create_directories(send); }
     std::string send = home() + "SEND/";
 };
 
 TEST_F(PickupTest, JobsBecomeRowsWithFieldsCutAndTheJobFileRemoved) {
     WriteFaxFile(send + "JOB1.APF");
-    WriteFile(send + "JOB1.PXD", std::string(25, '5') + "\r\n" + std::string(40, 'r') + "\r\nSubject one\r\nextra\r\n");
+    WriteFile(send + "JOB1.PXD", std::string(25, '5') + "\r\n" + std::string(40, 'r') +
+                                     "\r\nSubject one\r\nextra\r\n");
     WriteFaxFile(send + "job2.apf");  // other letter case than its job file
     WriteFile(send + "JOB2.pxd", "555 0100\r\nSmith\r\nSecond\r\n");
     WriteFile(send + "LATER.PXD", "1\r\n2\r\n3\r\n");  // its fax file is not there yet
@@ -36,8 +37,10 @@ TEST_F(PickupTest, JobsBecomeRowsWithFieldsCutAndTheJobFileRemoved) {
     ASSERT_EQ(table.QueryRecCount(), 2u);
     std::map<std::string, std::vector<std::string>> rows;
     for (table.First(); table.HasCurrentRow(); table.Next())
-        rows[table.Text("FAXDOC")] = {table.Text("PHONE"), table.Text("RECIPIENT"), table.Text("SUBJECT")};
-    EXPECT_EQ(rows["JOB1.APF"], (std::vector<std::string>{std::string(25, '5'), std::string(35, 'r'), "Subject one"}));
+        rows[table.Text("FAXDOC")] = {table.Text("PHONE"), table.Text("RECIPIENT"),
+                                      table.Text("SUBJECT")};
+    EXPECT_EQ(rows["JOB1.APF"], (std::vector<std::string>{std::string(25, '5'),
+                                                          std::string(35, 'r'), "Subject one"}));
     EXPECT_EQ(rows["job2.apf"], (std::vector<std::string>{"555 0100", "Smith", "Second"}));
     EXPECT_FALSE(Exists(send + "JOB1.PXD"));
     EXPECT_FALSE(Exists(send + "JOB2.pxd"));
@@ -72,7 +75,8 @@ TEST_F(PickupTest, ShortOrOddJobFilesGiveWhatTheyHold) {
         app::ProcessPDFaxFile(table, send + "ODD.APF");
         table.SetOrder(0);
         table.Last();
-        EXPECT_EQ((std::vector<std::string>{table.Text("PHONE"), table.Text("RECIPIENT"), table.Text("SUBJECT")}),
+        EXPECT_EQ((std::vector<std::string>{table.Text("PHONE"), table.Text("RECIPIENT"),
+                                            table.Text("SUBJECT")}),
                   c.fields);
         EXPECT_FALSE(Exists(send + "ODD.PXD"));
     }

@@ -23,7 +23,8 @@ TEST(Placement, OnlyTheRightAndBottomEdgesArePulledIn) {
         {QRect(QPoint(-50, -20), QPoint(299, 199)), QRect(QPoint(-50, -20), QPoint(299, 199))},
         {QRect(QPoint(0, 0), QPoint(1099, 799)), QRect(QPoint(-76, -32), QPoint(1023, 767))},
     };
-    for (const Case& c : cases) EXPECT_EQ(app::ClampToScreen(c.saved, QSize(1024, 768)), c.expected) << c.saved.left();
+    for (const Case& c : cases)
+        EXPECT_EQ(app::ClampToScreen(c.saved, QSize(1024, 768)), c.expected) << c.saved.left();
 }
 
 TEST(Placement, SectionNamesCarryTheResolutionAboveNinetySix) {
@@ -41,7 +42,8 @@ TEST_F(PlacementFile, SavedRectangleComesBackAndNoBottomCentres) {
     window.setGeometry(40, 50, 300, 200);
     window.show();
     app::SavePlacement(window, "TTestWindow");
-    const std::string section = app::PlacementSection("TTestWindow", int(window.screen()->logicalDotsPerInch()));
+    const std::string section =
+        app::PlacementSection("TTestWindow", int(window.screen()->logicalDotsPerInch()));
     const app::Profile ini(app::SettingsPath());
     EXPECT_EQ(ini.ReadInteger(section, "Right", 0), 340);
     EXPECT_EQ(ini.ReadInteger(section, "Bottom", 0), 250);
@@ -65,7 +67,7 @@ TEST_F(PlacementFile, SavedRectangleComesBackAndNoBottomCentres) {
 }
 
 class SecondInstance : public ProgramDirectoryFixture {
-protected:
+  protected:
     ~SecondInstance() override {
         for (QProcess* process : running_) {
             process->kill();
@@ -85,11 +87,12 @@ protected:
     }
     // The first instance is up once it has written its tables.
     void WaitUntilListening() {
-        for (int i = 0; i < 200 && !Exists(home() + "config/corvane/CVPD.INI"); ++i) QThread::msleep(50);
+        for (int i = 0; i < 200 && !Exists(home() + "config/corvane/CVPD.INI"); ++i)
+            QThread::msleep(50);
         ASSERT_TRUE(Exists(home() + "config/corvane/CVPD.INI"));
     }
 
-private:
+  private:
     std::vector<QProcess*> running_;
 };
 

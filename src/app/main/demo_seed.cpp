@@ -17,7 +17,8 @@ using corvane::tables::Table;
 
 void WriteFaxFile(const std::string& path) {
     const auto header = corvane::faximage::EncodeFileHeader(corvane::faximage::NewFileHeader());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(header.data()), header.size());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(header.data()), header.size());
 }
 
 struct Outgoing {
@@ -55,17 +56,40 @@ int main(int argc, char* argv[]) {
     Table outgoing, received;
     const std::string home = app::ProgramDirectory();
     const bool fresh = std::ifstream(home + corvane::tables::kOutgoingTableName).fail();
-    if (!corvane::tables::OpenOutgoingTable(outgoing, home, "") || !corvane::tables::OpenRecFaxDBF(received, home)) {
+    if (!corvane::tables::OpenOutgoingTable(outgoing, home, "") ||
+        !corvane::tables::OpenRecFaxDBF(received, home)) {
         std::fprintf(stderr, "corvane-demo-seed: cannot open the tables in %s\n", home.c_str());
         return 1;
     }
     if (fresh) {
         const Outgoing rows[] = {
-            {"Quarterly price list", {2026, 12, 9}, "14:05", "Harbour Supplies", "555 0142", "SENT", "FAX00000.APF",
-             "", false},
-            {"Order 4471 confirmation", {}, "", "Mills & Daughters", "555 0187", "Busy", "FAX00001.APF", "call first",
+            {"Quarterly price list",
+             {2026, 12, 9},
+             "14:05",
+             "Harbour Supplies",
+             "555 0142",
+             "SENT",
+             "FAX00000.APF",
+             "",
              false},
-            {"Meeting agenda", {2026, 11, 30}, "09:12", "Town Office", "555 0100", "SENT", "FAX00002.APF", "", true},
+            {"Order 4471 confirmation",
+             {},
+             "",
+             "Mills & Daughters",
+             "555 0187",
+             "Busy",
+             "FAX00001.APF",
+             "call first",
+             false},
+            {"Meeting agenda",
+             {2026, 11, 30},
+             "09:12",
+             "Town Office",
+             "555 0100",
+             "SENT",
+             "FAX00002.APF",
+             "",
+             true},
         };
         for (const Outgoing& row : rows) {
             WriteFaxFile(app::SendDirectory() + row.document);

@@ -15,25 +15,30 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Desktop fax program"));
     parser.addHelpOption();
-    const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("Program directory."), QStringLiteral("DIR"));
+    const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("Program directory."),
+                                  QStringLiteral("DIR"));
     parser.addOption(home);
     parser.process(application);
 
-    const std::string directory = parser.isSet(home) ? QDir(parser.value(home)).absolutePath().toStdString()
-                                                     : corvane::app::DefaultProgramDirectory();
+    const std::string directory = parser.isSet(home)
+                                      ? QDir(parser.value(home)).absolutePath().toStdString()
+                                      : corvane::app::DefaultProgramDirectory();
     corvane::app::SetProgramDirectory(directory);
     corvane::app::ForceDirectory(corvane::app::ProgramDirectory());
 
-    corvane::platform::SingleInstance instance(QString::fromStdString(corvane::app::ProgramDirectory()));
-    if (!instance.Acquire()) return 0;
+    corvane::platform::SingleInstance instance(
+        QString::fromStdString(corvane::app::ProgramDirectory()));
+    if (!instance.Acquire())
+        return 0;
 
     corvane::app::InitResources();
     corvane::app::MainScreen window;
-    QObject::connect(&instance, &corvane::platform::SingleInstance::activationRequested, &window, [&window] {
-        window.showNormal();
-        window.raise();
-        window.activateWindow();
-    });
+    QObject::connect(&instance, &corvane::platform::SingleInstance::activationRequested, &window,
+                     [&window] {
+                         window.showNormal();
+                         window.raise();
+                         window.activateWindow();
+                     });
     window.show();
     return application.exec();
 }
