@@ -529,7 +529,8 @@ void Class2Modem::DeliverPage() {
 
 void Class2Modem::PageEnded() {
     pageComplete_ = true;
-    const PageScan scan = ScanPage(page_, session_ ? MinLineBytes(*session_) : 0);
+    pageScan_ = ScanPage(page_, session_ ? MinLineBytes(*session_) : 0);
+    const PageScan& scan = pageScan_;
     pageQuality_ = carrierMatches_ && scan.lines > 0 && scan.BadLines() * 10 <= scan.codedLines ? 1 : 2;
     phase_ = Phase::AwaitPostPage;
     postPageKnown_ = false;
@@ -541,7 +542,9 @@ void Class2Modem::PageEnded() {
 void Class2Modem::FinishReceivedPage() {
     if (!postPageKnown_ || pageComplete_ || forwarding_ || DataMode()) return;
     phase_ = Phase::PostPageIn;
-    Report(Tag("+FPTS", "+FPS"), std::to_string(pageQuality_));
+    // Quality, lines, bad lines, consecutive bad lines, lost bytes.
+    Report(Tag("+FPTS", "+FPS"), std::to_string(pageQuality_) + "," + std::to_string(pageScan_.lines) + "," +
+                                     std::to_string(pageScan_.BadLines()) + ",0,0");
     Report("+FET", postPage_ == kMPS ? "0" : postPage_ == kEOM ? "1" : "2");
     Complete(Pending::Fdr, ResultCode::Ok);
 }

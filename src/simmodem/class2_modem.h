@@ -12,6 +12,7 @@
 
 #include "simmodem/class1_modem.h"
 #include "simmodem/class2_params.h"
+#include "simmodem/page_scan.h"
 #include "simmodem/t30_reader.h"
 
 namespace corvane::simmodem {
@@ -123,6 +124,7 @@ private:
     bool pageComplete_ = false;
     bool forwarding_ = false;     // DC2 received: page bytes go to the computer
     bool postPageKnown_ = false;
+    PageScan pageScan_;
 
     int hangupCode_ = 0;
     std::vector<std::string> complaints_;

@@ -100,6 +100,16 @@ bool SimModem::OfferedClass(const std::string& name) const {
     return std::find(config_.classes.begin(), config_.classes.end(), name) != config_.classes.end();
 }
 
+std::string SimModem::CountersText() const {
+    const ModemCounters& c = counters_;
+    if (c.underruns == 0 && c.transmitOverflows == 0 && c.receiveOverflows == 0 && c.missedFrames == 0) {
+        return {};
+    }
+    return " (underruns " + std::to_string(c.underruns) + ", bytes lost from the computer " +
+           std::to_string(c.transmitOverflows) + ", to the computer " + std::to_string(c.receiveOverflows) +
+           ", frames missed " + std::to_string(c.missedFrames) + ")";
+}
+
 // ---- towards the computer ------------------------------------------------
 
 void SimModem::SendRaw(std::string_view bytes) {
@@ -466,7 +476,7 @@ void SimModem::HangUp() {
         line_->SetDCD(false);
     }
     if (hadCall) {
-        if (callLog_) callLog_("hung up");
+        if (callLog_) callLog_("hung up" + CountersText());
         CallFinished(false);
     }
 }
@@ -524,7 +534,7 @@ void SimModem::CallEnded() {
         return;
     }
     const bool report = dataOnline_ || waitingForCarrier_;
-    if (callLog_) callLog_("the other side hung up");
+    if (callLog_) callLog_("the other side hung up" + CountersText());
     transmitter_.Abort();
     call_.reset();
     transmitter_.SetCall(nullptr);

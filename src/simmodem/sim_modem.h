@@ -136,6 +136,7 @@ private:
     void StartWaitForCarrier();
     void DataOnlineByte(std::uint8_t byte);
     void PumpToComputer();
+    std::string CountersText() const;
     void SetHoldComputer(bool hold);
 
     PhoneNetwork& network_;

@@ -231,7 +231,9 @@ std::string DecodeId(std::span<const std::uint8_t> fif, std::string& problem) {
         }
         id += c;
     }
+    // Stations pad on either side.
     while (!id.empty() && id.back() == ' ') id.pop_back();
+    id.erase(0, id.find_first_not_of(' ') == std::string::npos ? id.size() : id.find_first_not_of(' '));
     return id;
 }
 

@@ -135,7 +135,9 @@ TEST_P(Class2Dialects, ReceivesFromACallingMachine) {
         computer.Type("\x12");  // DC2: ready for the page
         const std::string data = computer.Until(kDleEtx);
         EXPECT_EQ(LineOrder(data.substr(0, data.size() - 2), class2), config.pagesToSend[i].data);
-        EXPECT_EQ(computer.Until(kOk), Line(std::string(d.pageStatus) + ":1") + Line(last ? "+FET:2" : "+FET:0") + kOk);
+        const std::string lines = std::to_string(i == 0 ? 12 : 25);
+        EXPECT_EQ(computer.Until(kOk),
+                  Line(std::string(d.pageStatus) + ":1," + lines + ",0,0,0") + Line(last ? "+FET:2" : "+FET:0") + kOk);
     }
     computer.Command("AT+FDR");
     EXPECT_EQ(computer.Until(kOk), Line(d.hangUp) + kOk);

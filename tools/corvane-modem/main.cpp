@@ -64,11 +64,15 @@ void ServiceAnswerMachine(simmodem::PhoneNetwork& network, AnswerMachineSlot& sl
     simmodem::RemoteFax& current = *slot.machines.back();
     if (!current.Finished()) return;
     std::vector<simmodem::FaxPage> pages;
+    std::string lines;
     for (const simmodem::ReceivedPage& page : current.Pages()) {
-        if (page.accepted) pages.push_back(page.page);
+        if (!page.accepted) continue;
+        pages.push_back(page.page);
+        lines += (lines.empty() ? "" : ", ") + std::to_string(page.scan.lines);
     }
     std::string line = "answer machine " + slot.setting.number + ": call from \"" + current.RemoteId() + "\" " +
-                       Describe(current) + ", " + std::to_string(pages.size()) + " pages";
+                       Describe(current) + ", " + std::to_string(pages.size()) + " pages" +
+                       (lines.empty() ? "" : " (" + lines + " lines)");
     if (!pages.empty()) {
         const std::string path = ReceivedFileName(slot.setting.directory, ++slot.stored);
         const int code = simmodem::WriteApfPages(path, pages, current.RemoteId());

@@ -13,6 +13,9 @@ namespace corvane::modemtool {
 
 PtyLine::PtyLine(engine::Scheduler& scheduler, engine::FarEndpoint& modem) : scheduler_(scheduler), modem_(modem) {
     modem_.Attach(*this);
+    // A pty has no line speed: replies leave in one burst, as from a
+    // modem's buffer, instead of trickling out at a serial rate.
+    modem_.BaudChanged(kPtyBaud);
 }
 
 PtyLine::~PtyLine() {
@@ -74,8 +77,8 @@ void PtyLine::Flush() {
 }
 
 void PtyLine::Service() {
-    std::uint8_t buffer[4096];
-    for (;;) {
+    std::uint8_t buffer[kReadStep];
+    while (clearToSend_ || !attached_) {
         const ssize_t got = ::read(master_, buffer, sizeof buffer);
         if (got > 0) {
             if (!attached_) {

@@ -29,13 +29,18 @@ public:
     // SimLine
     void SendToComputer(std::string_view bytes) override;
     void SetDCD(bool) override {}
-    void SetCTS(bool) override {}
+    // The modem's buffer is full: stop reading, so the kernel's pty buffer
+    // fills and the program's writes wait, as CTS would make them.
+    void SetCTS(bool on) override { clearToSend_ = on; }
     bool DTR() const override { return attached_; }
     bool RTS() const override { return output_.size() < kHoldOffBytes; }
     engine::Scheduler& scheduler() override { return scheduler_; }
 
 private:
     static constexpr std::size_t kHoldOffBytes = 16384;
+    // Read in small steps so the modem can hold off before its buffer overflows.
+    static constexpr std::size_t kReadStep = 256;
+    static constexpr std::uint32_t kPtyBaud = 921600;
 
     void Flush();
 
@@ -45,6 +50,7 @@ private:
     std::string link_;
     std::string output_;
     bool attached_ = false;
+    bool clearToSend_ = true;
 };
 
 }  // namespace corvane::modemtool
