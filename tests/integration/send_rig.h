@@ -157,6 +157,14 @@ struct SendRig {
         fax.stationID = "5550199";
         fax.onFaxError = [this](CvCustomAbstractFax&, int code) { errors.push_back(code); };
         fax.onFaxFinish = [this](CvCustomAbstractFax&, int code) { finishes.push_back(code); };
+        fax.onFaxLog = [this](CvCustomAbstractFax&, FaxLogCode code) { logCodes.push_back(static_cast<int>(code)); };
+        fax.onFaxNext = [this](CvCustomSendFax& f, std::string& number, std::string& file, std::string& cover) {
+            if (nextFaxAsked++ == 0) {
+                number = f.phoneNumber;
+                file = f.faxFile;
+                cover = f.coverFile;
+            }
+        };
         fax.onFaxStatus = [this](CvCustomAbstractFax& f, bool, bool last) {
             progress.push_back(f.FaxProgress());
             lastSeen += last;
@@ -180,6 +188,8 @@ struct SendRig {
     std::vector<int> errors;
     std::vector<int> finishes;
     std::vector<int> progress;
+    std::vector<int> logCodes;
+    int nextFaxAsked = 0;
     int lastSeen = 0;
 };
 
