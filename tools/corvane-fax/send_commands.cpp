@@ -1,0 +1,266 @@
+// The send command: one send session on a modem, each status change
+// printed as a line. "--device sim" sends through an in-process simulated
+// modem to a remote fax machine that keeps what it received, in virtual
+// time; any other device is a serial port driven by the Qt event loop.
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "command_registry.h"
+#include "faxengine/engine_codes.h"
+#include "faxengine/fax_components.h"
+#include "faxengine/fax_exceptions.h"
+#include "faxengine/fax_progress.h"
+#include "faxengine/scheduler.h"
+#include "faxengine/sim_port.h"
+#include "faximage/fax_errors.h"
+#include "platform/device_port.h"
+#include "platform/qt_platform.h"
+#include "simmodem/apf_pages.h"
+#include "simmodem/class2_modem.h"
+#include "simmodem/remote_fax.h"
+
+namespace corvane::cli {
+namespace {
+
+constexpr int kSuccess = 0;
+constexpr int kFailure = 1;
+constexpr int kUsage = 2;
+
+constexpr const char* kSendUsage =
+    "send --device PATH|sim [--sim-dir DIR] --number N [--class auto|1|2|2.0] [--bps 9600] "
+    "[--cover FILE] [--header TEXT] [--station ID] [--attempts 3] [--retry-wait 60] "
+    "[--dial-wait 60] [--prefix P] [--init STR] [--pulse] [--blind] [--trace FILE] FILE.apf";
+
+struct SendOptions {
+    std::string device;
+    std::string simDir = ".";
+    std::string number;
+    engine::FaxClass faxClass = engine::FaxClass::fcDetect;
+    std::uint16_t bps = 9600;
+    std::string cover;
+    std::string header;
+    std::string station;
+    std::uint16_t attempts = 3;
+    std::uint32_t retryWait = 60;
+    std::uint32_t dialWait = 60;
+    std::string prefix;
+    std::string init;
+    bool pulse = false;
+    bool blind = false;
+    std::string trace;
+    std::string file;
+};
+
+std::optional<unsigned long> Number(const std::string& text, unsigned long max) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+        text.size() > 9) {
+        return std::nullopt;
+    }
+    const unsigned long value = std::stoul(text);
+    return value <= max ? std::optional<unsigned long>(value) : std::nullopt;
+}
+
+std::optional<SendOptions> ParseSend(const Arguments& args) {
+    SendOptions o;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        const auto value = [&]() -> const std::string& { return args[++i]; };
+        const auto count = [&](unsigned long max) { return hasValue ? Number(value(), max) : std::nullopt; };
+        if (a == "--pulse") {
+            o.pulse = true;
+        } else if (a == "--blind") {
+            o.blind = true;
+        } else if (!a.starts_with("--")) {
+            if (!o.file.empty()) return std::nullopt;
+            o.file = a;
+        } else if (!hasValue) {
+            return std::nullopt;
+        } else if (a == "--device") {
+            o.device = value();
+        } else if (a == "--sim-dir") {
+            o.simDir = value();
+        } else if (a == "--number") {
+            o.number = value();
+        } else if (a == "--cover") {
+            o.cover = value();
+        } else if (a == "--header") {
+            o.header = value();
+        } else if (a == "--station") {
+            o.station = value();
+        } else if (a == "--prefix") {
+            o.prefix = value();
+        } else if (a == "--init") {
+            o.init = value();
+        } else if (a == "--trace") {
+            o.trace = value();
+        } else if (a == "--class") {
+            const std::string c = value();
+            if (c == "auto") o.faxClass = engine::FaxClass::fcDetect;
+            else if (c == "1") o.faxClass = engine::FaxClass::fcClass1;
+            else if (c == "2") o.faxClass = engine::FaxClass::fcClass2;
+            else if (c == "2.0") o.faxClass = engine::FaxClass::fcClass2_0;
+            else return std::nullopt;
+        } else if (a == "--bps") {
+            const auto v = count(14400);
+            if (!v || *v < 2400) return std::nullopt;
+            o.bps = static_cast<std::uint16_t>(*v);
+        } else if (a == "--attempts") {
+            const auto v = count(65535);
+            if (!v) return std::nullopt;
+            o.attempts = static_cast<std::uint16_t>(*v);
+        } else if (a == "--retry-wait" || a == "--dial-wait") {
+            const auto v = count(65535);
+            if (!v) return std::nullopt;
+            (a == "--retry-wait" ? o.retryWait : o.dialWait) = static_cast<std::uint32_t>(*v);
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (o.device.empty() || o.number.empty() || (o.file.empty() && o.cover.empty())) {
+        return std::nullopt;
+    }
+    return o;
+}
+
+// Prints a status line whenever what it shows changed.
+class StatusPrinter {
+  public:
+    void Show(const engine::CvSendFax& fax) {
+        const std::string text = std::string(engine::ProgressText(fax.FaxProgress())) + "; page " +
+                                 std::to_string(fax.CurrentPage()) + "; " +
+                                 std::to_string(fax.BytesTransferred()) + " bytes";
+        if (text != last_) {
+            std::printf("%s\n", text.c_str());
+            std::fflush(stdout);
+            last_ = text;
+        }
+    }
+
+  private:
+    std::string last_;
+};
+
+void Configure(engine::CvSendFax& fax, const SendOptions& o) {
+    fax.faxClass = o.faxClass;
+    fax.desiredBPS = o.bps;
+    fax.phoneNumber = o.number;
+    fax.faxFile = o.file;
+    fax.coverFile = o.cover;
+    fax.headerLine = o.header;
+    fax.stationID = o.station;
+    fax.dialAttempts = o.attempts;
+    fax.SetDialRetryWait(o.retryWait);
+    fax.SetDialWait(o.dialWait);
+    fax.dialPrefix = o.prefix;
+    fax.modemInit = o.init;
+    fax.toneDial = !o.pulse;
+    fax.blindDial = o.blind;
+}
+
+// Runs the session; the finish code, or nothing when the start was refused.
+template <class RunLoop>
+int Send(engine::ComPort& port, const engine::Clock& clock, engine::Platform& platform,
+         const SendOptions& o, RunLoop&& runUntilFinished) {
+    if (!o.trace.empty()) {
+        port.Trace().SetFileName(o.trace);
+        port.Trace().SetState(engine::TraceLogState::tlOn);
+    }
+    engine::CvSendFax fax(clock, platform);
+    fax.SetComPort(&port);
+    Configure(fax, o);
+    StatusPrinter printer;
+    std::optional<int> finish;
+    fax.onFaxStatus = [&](engine::CvCustomAbstractFax&, bool, bool) { printer.Show(fax); };
+    fax.onFaxFinish = [&](engine::CvCustomAbstractFax&, int code) { finish = code; };
+    try {
+        fax.StartTransmit();
+    } catch (const FaxError& error) {
+        finish = error.code();
+    }
+    runUntilFinished([&] { return finish.has_value(); });
+    port.Close();
+    return finish.value_or(engine::ecTimeout);
+}
+
+int Report(int code) {
+    if (code == 0) {
+        std::printf("Fax sent successfully\n");
+        return kSuccess;
+    }
+    std::printf("Fax was not sent. %s\n", ErrorText(code).c_str());
+    return kFailure;
+}
+
+int SendThroughSimulator(const SendOptions& o) {
+    std::error_code ec;
+    std::filesystem::create_directories(o.simDir, ec);
+    engine::Scheduler scheduler;
+    simmodem::PhoneNetwork network(scheduler);
+    simmodem::ModemConfig config;
+    config.classes = {"1", "2", "2.0"};
+    simmodem::Class2Modem modem(network, config);
+    simmodem::RemoteFax remote(network, {});
+    network.Assign(o.number, remote);
+    engine::SimComPort port(scheduler, modem);
+    port.Open();
+    const int code = Send(port, scheduler, scheduler, o, [&](const std::function<bool()>& done) {
+        scheduler.RunUntil(done, scheduler.Now() + engine::Seconds(24 * 3600));
+        scheduler.RunFor(engine::Seconds(5));
+    });
+    std::vector<simmodem::FaxPage> pages;
+    for (const simmodem::ReceivedPage& page : remote.Pages()) {
+        if (page.accepted) pages.push_back(page.page);
+    }
+    if (!pages.empty()) {
+        const std::string path = (std::filesystem::path(o.simDir) / "RECEIVED.APF").string();
+        if (const int written = simmodem::WriteApfPages(path, pages, remote.RemoteId()); written != 0) {
+            std::fprintf(stderr, "The received pages could not be stored: %s\n", ErrorText(written).c_str());
+        } else {
+            std::printf("Remote stored %zu page(s) in %s\n", pages.size(), path.c_str());
+        }
+    }
+    return Report(code);
+}
+
+int SendThroughDevice(const SendOptions& o) {
+    int argc = 1;
+    char name[] = "corvane-fax";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    platform::QtPlatform qtPlatform;
+    platform::DevicePort port(qtPlatform, qtPlatform, o.device);
+    if (const int opened = port.Open(); opened != 0) {
+        std::printf("Fax was not sent. %s\n", ErrorText(opened).c_str());
+        return kFailure;
+    }
+    const int code = Send(port, qtPlatform, qtPlatform, o, [&](const std::function<bool()>& done) {
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (done()) app.quit();
+        });
+        poll.start(20);
+        if (!done()) app.exec();
+    });
+    return Report(code);
+}
+
+int RunSend(const Arguments& args) {
+    const std::optional<SendOptions> options = ParseSend(args);
+    if (!options) {
+        std::fprintf(stderr, "usage: corvane-fax %s\n", kSendUsage);
+        return kUsage;
+    }
+    return options->device == "sim" ? SendThroughSimulator(*options) : SendThroughDevice(*options);
+}
+
+const CommandRegistration kSend({"send", kSendUsage, RunSend});
+
+}  // namespace
+}  // namespace corvane::cli
