@@ -148,6 +148,53 @@ TEST_P(Class2Dialects, ReceivesFromACallingMachine) {
     EXPECT_EQ(station.modem.Complaints(), std::vector<std::string>{});
 }
 
+TEST_P(Class2Dialects, ReportsWhatARemoteMachineDoesWrong) {
+    const Dialect& d = GetParam();
+    const bool class2 = std::string(d.faxClass) == "2";
+    struct Case {
+        const char* name;
+        RemoteFaxFaults faults;
+        const char* fdtClass2;   // +FDT's answer
+        const char* fdtClass20;
+        const char* pageClass2;  // +FET=0's answer (class 2) or the page end's (class 2.0)
+        const char* pageClass20;
+    };
+    const Case cases[] = {
+        {"training fails everywhere", {{2400, 4800, 7200, 9600, 12000, 14400}, {}, {}, false},
+         "\r\n+FHNG:27\r\n\r\nERROR\r\n", "\r\n+FHS:1B\r\n\r\nERROR\r\n", "", ""},
+        {"RTN after page 1", {{}, {1}, {}, false}, "", "", "\r\n+FPTS:2\r\n\r\nOK\r\n", "\r\nERROR\r\n"},
+        {"hang-up after page 1", {{}, {}, 1, false}, "", "", "\r\n+FHNG:50\r\n\r\nERROR\r\n",
+         "\r\n+FHS:32\r\n\r\nERROR\r\n"},
+    };
+    for (const Case& c : cases) {
+        Scheduler scheduler;
+        PhoneNetwork network(scheduler);
+        RemoteFaxConfig config;
+        config.faults = c.faults;
+        RemoteFax remote(network, config);
+        network.Assign("555", remote);
+        Class2Station station(scheduler, network, "100", d);
+        ModemTerminal& computer = station.terminal;
+        computer.Command("ATD555");
+        ASSERT_TRUE(computer.WaitFor(kOk)) << c.name;
+        computer.Command("AT+FDT");
+        const std::string fdtFailure = class2 ? c.fdtClass2 : c.fdtClass20;
+        if (!fdtFailure.empty()) {
+            EXPECT_EQ(computer.Until("ERROR\r\n"), fdtFailure) << c.name;
+            continue;
+        }
+        ASSERT_TRUE(computer.WaitFor(kConnect)) << c.name;
+        const std::vector<std::uint8_t> page = CodedPage(10);
+        computer.Type(Shield(std::string(page.begin(), page.end())) + (class2 ? kDleEtx : "\x10,"));
+        if (class2) {
+            ASSERT_TRUE(computer.WaitFor(kOk)) << c.name;
+            computer.Command("AT+FET=0");
+        }
+        const std::string expected = class2 ? c.pageClass2 : c.pageClass20;
+        EXPECT_EQ(computer.Until(expected.substr(expected.size() - 4)), expected) << c.name;
+    }
+}
+
 // A computer that answers the modem's lines as they come, while the test
 // drives the other side.
 class Responder {
