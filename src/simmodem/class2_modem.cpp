@@ -242,7 +242,7 @@ void Class2Modem::SendFrames(std::vector<std::vector<std::uint8_t>> frames, std:
     }
     transmitter().StopCarrier();
     lastFrames_ = std::move(frames);
-    transmitter().WhenIdle([this, then = std::move(then), alive = Alive()] {
+    transmitter().WhenIdle([then = std::move(then), alive = Alive()] {
         if (!alive.expired() && then) then();
     });
 }
