@@ -290,3 +290,68 @@ TEST(Class1Answering, AutoAnswersAfterS0Rings) {
 
 }  // namespace
 }  // namespace corvane::simmodem
+
+namespace corvane::simmodem {
+namespace {
+
+// Page data both ways under each kind of flow control: a computer that
+// writes faster than the line is held off, and one that reads late loses
+// nothing, whichever way it asks the modem to wait.
+TEST(Class1Flow, NoByteIsLostEitherWay) {
+    struct Case {
+        const char* name;
+        const char* flowCommand;
+        bool software;
+    };
+    const Case cases[] = {{"RTS/CTS", "AT&K3", false}, {"XON/XOFF", "AT&K4", true}};
+    for (const Case& c : cases) {
+        Scheduler scheduler;
+        PhoneNetwork network(scheduler);
+        engine::PortSettings settings;
+        settings.inSize = 1024;  // a reader that falls behind fills it quickly
+        settings.bufferFull = 900;
+        settings.bufferResume = 100;
+        settings.hwFlowUseRTS = !c.software;
+        settings.hwFlowRequireCTS = !c.software;
+        Class1Modem readerModem(network, {});
+        Class1Modem writerModem(network, {});
+        network.Assign("200", writerModem);
+        ModemTerminal reader(scheduler, readerModem, settings);
+        ModemTerminal writer(scheduler, writerModem, settings);
+        for (ModemTerminal* t : {&reader, &writer}) {
+            t->Command(std::string("ATE0+FCLASS=1") + ";" + (c.flowCommand + 2));
+            ASSERT_TRUE(t->WaitFor(kOk)) << c.name;
+        }
+        if (c.software) {
+            writer.port().SWFlowEnable(900, 100, engine::FlowDirection::Transmit);
+            reader.port().SWFlowEnable(900, 100, engine::FlowDirection::Receive);
+        }
+        reader.Command("ATD200");
+        ASSERT_TRUE(writer.WaitFor("\r\nRING\r\n")) << c.name;
+        writer.Command("ATA");
+        ASSERT_TRUE(writer.WaitFor(kConnect));
+        ASSERT_TRUE(reader.WaitFor(kConnect));
+        writer.Type(std::string("\xFF\x13\x80\x00\x4E\xF9\x00", 7) + kDleEtx);
+        ASSERT_TRUE(reader.WaitFor(kOk));
+        ASSERT_TRUE(writer.WaitFor(kOk));
+
+        reader.Command("AT+FRM=24");  // the caller listens ...
+        writer.Command("AT+FTM=24");  // ... and the answerer sends 8000 bytes at 2400 bit/s
+        ASSERT_TRUE(writer.WaitFor(kConnect)) << c.name;
+        std::string page;
+        for (int i = 0; i < 8000; ++i) page += static_cast<char>('a' + i % 26);
+        writer.Type(page.substr(0, 4000));
+        scheduler.RunFor(Seconds(1));
+        writer.Type(page.substr(4000) + kDleEtx);
+        ASSERT_TRUE(reader.WaitFor(kConnect)) << c.name;
+        // The caller stops reading for a while: its port fills and holds the modem off.
+        scheduler.RunFor(Seconds(20));
+        EXPECT_EQ(reader.Until(kNoCarrier, Seconds(60)), page + kDleEtx + kNoCarrier) << c.name;
+        EXPECT_EQ(reader.port().Overruns(), 0u) << c.name;
+        EXPECT_EQ(writerModem.Counters().transmitOverflows, 0) << c.name;
+        EXPECT_EQ(readerModem.Counters().receiveOverflows, 0) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace corvane::simmodem
