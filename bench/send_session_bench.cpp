@@ -47,8 +47,12 @@ class MeteredScheduler : public Scheduler {
             engineCpu += ThreadCpuSeconds() - start - (excluded_ - before);
         });
     }
-    void BusyWait(std::uint32_t milliseconds) override { Excluded([&] { Scheduler::BusyWait(milliseconds); }); }
-    void PollMessages() override { Excluded([&] { Scheduler::PollMessages(); }); }
+    void BusyWait(std::uint32_t milliseconds) override {
+        Excluded([&] { Scheduler::BusyWait(milliseconds); });
+    }
+    void PollMessages() override {
+        Excluded([&] { Scheduler::PollMessages(); });
+    }
 
     double engineCpu = 0;
 
@@ -73,13 +77,15 @@ void WriteTextFax(const std::string& path, int textLines) {
     for (int page = 0; page < kPages; ++page) {
         writer.BeginPage(faximage::pfFine | faximage::pfCountedLines);
         for (int line = 0; line < textLines; ++line) {
-            const std::string words = "Line " + std::to_string(line + 1) + " of page " + std::to_string(page + 1) +
-                                      ": the quick brown fox jumps over the lazy dog, again and again.";
+            const std::string words =
+                "Line " + std::to_string(line + 1) + " of page " + std::to_string(page + 1) +
+                ": the quick brown fox jumps over the lazy dog, again and again.";
             for (int row = 1; row <= text->metrics.rows; ++row) {
                 std::vector<std::uint8_t> raster(4096, 0);
                 faximage::RenderTextRow(*text, words, row, raster);
                 faximage::EncodeLine(encoder, raster.data());
-                writer.AppendLineRecord(encoder.buffer.data(), static_cast<std::uint16_t>(encoder.bytePos));
+                writer.AppendLineRecord(encoder.buffer.data(),
+                                        static_cast<std::uint16_t>(encoder.bytePos));
             }
         }
         const auto& end = faximage::kEndOfPageRecord;
@@ -125,7 +131,8 @@ Outcome Send(const std::string& path, std::uint16_t bps) {
     outcome.ok = finish == 0 && remote.Succeeded();
     outcome.lineSeconds = static_cast<double>(scheduler.Now() - start) * 1e-6;
     for (const ReceivedPage& page : remote.Pages()) {
-        outcome.dataSeconds += static_cast<double>(page.page.data.size()) * 8 / page.modulation.bitsPerSecond;
+        outcome.dataSeconds +=
+            static_cast<double>(page.page.data.size()) * 8 / page.modulation.bitsPerSecond;
     }
     outcome.engineCpu = scheduler.engineCpu;
     return outcome;

@@ -19,27 +19,34 @@ CvCustomAbstractFax::CvCustomAbstractFax(const Clock& clock, Platform& platform)
 
 CvCustomAbstractFax::~CvCustomAbstractFax() {
     machine_.reset();
-    if (statusDisplay_ != nullptr) statusDisplay_->fax = nullptr;
-    if (faxLog_ != nullptr) faxLog_->fax = nullptr;
+    if (statusDisplay_ != nullptr)
+        statusDisplay_->fax = nullptr;
+    if (faxLog_ != nullptr)
+        faxLog_->fax = nullptr;
 }
 
 void CvCustomAbstractFax::SetComPort(ComPort* port) {
-    if (port == port_) return;
+    if (port == port_)
+        return;
     machine_.reset();
     session_.reset();
     port_ = port;
 }
 
 void CvCustomAbstractFax::SetStatusDisplay(CvAbstractFaxStatus* display) {
-    if (statusDisplay_ != nullptr) statusDisplay_->fax = nullptr;
+    if (statusDisplay_ != nullptr)
+        statusDisplay_->fax = nullptr;
     statusDisplay_ = display;
-    if (display != nullptr) display->fax = this;
+    if (display != nullptr)
+        display->fax = this;
 }
 
 void CvCustomAbstractFax::SetFaxLog(CvFaxLog* log) {
-    if (faxLog_ != nullptr) faxLog_->fax = nullptr;
+    if (faxLog_ != nullptr)
+        faxLog_->fax = nullptr;
     faxLog_ = log;
-    if (log != nullptr) log->fax = this;
+    if (log != nullptr)
+        log->fax = this;
 }
 
 void CvCustomAbstractFax::CheckPort() {
@@ -55,7 +62,9 @@ void CvCustomAbstractFax::CheckPort() {
     }
 }
 
-bool CvCustomAbstractFax::Running() const { return machine_ && machine_->Running(); }
+bool CvCustomAbstractFax::Running() const {
+    return machine_ && machine_->Running();
+}
 
 unsigned CvCustomAbstractFax::SupportedFaxClasses() {
     if (session_ && session_->data.classesKnown) {
@@ -67,7 +76,8 @@ unsigned CvCustomAbstractFax::SupportedFaxClasses() {
 }
 
 void CvCustomAbstractFax::CancelFax() {
-    if (machine_) machine_->RequestAbort();
+    if (machine_)
+        machine_->RequestAbort();
 }
 
 void CvCustomAbstractFax::ApplySettings() {
@@ -85,24 +95,36 @@ void CvCustomAbstractFax::ApplySettings() {
     session_->modem.desiredECM = desiredECM ? '1' : '0';
 }
 
-int CvCustomAbstractFax::FaxProgress() const { return session_ ? session_->data.faxProgress : 0; }
-int CvCustomAbstractFax::FaxErrorCode() const { return session_ ? session_->data.faxErrorCode : 0; }
-std::string CvCustomAbstractFax::RemoteID() const { return session_ ? session_->data.remoteID : ""; }
+int CvCustomAbstractFax::FaxProgress() const {
+    return session_ ? session_->data.faxProgress : 0;
+}
+int CvCustomAbstractFax::FaxErrorCode() const {
+    return session_ ? session_->data.faxErrorCode : 0;
+}
+std::string CvCustomAbstractFax::RemoteID() const {
+    return session_ ? session_->data.remoteID : "";
+}
 std::uint32_t CvCustomAbstractFax::SessionBPS() const {
     return session_ ? session_->modem.params.sessionBPS : 0;
 }
 bool CvCustomAbstractFax::SessionResolution() const {
     return session_ && session_->modem.params.sessionFine;
 }
-bool CvCustomAbstractFax::SessionWidth() const { return session_ && session_->modem.params.sessionWide; }
-bool CvCustomAbstractFax::SessionECM() const { return session_ && session_->modem.params.sessionECM; }
+bool CvCustomAbstractFax::SessionWidth() const {
+    return session_ && session_->modem.params.sessionWide;
+}
+bool CvCustomAbstractFax::SessionECM() const {
+    return session_ && session_->modem.params.sessionECM;
+}
 std::uint16_t CvCustomAbstractFax::HangupCode() const {
     return session_ ? session_->modem.hangupCode : 0;
 }
 
 void CvCustomAbstractFax::HandleStatus(bool first, bool last) {
-    if (statusDisplay_ != nullptr) statusDisplay_->UpdateDisplay(first, last);
-    if (onFaxStatus) onFaxStatus(*this, first, last);
+    if (statusDisplay_ != nullptr)
+        statusDisplay_->UpdateDisplay(first, last);
+    if (onFaxStatus)
+        onFaxStatus(*this, first, last);
 }
 
 void CvCustomAbstractFax::HandleLog(int logCode) {
@@ -113,16 +135,20 @@ void CvCustomAbstractFax::HandleLog(int logCode) {
             // Errors never leave a running session; the entry is lost.
         }
     }
-    if (onFaxLog) onFaxLog(*this, static_cast<FaxLogCode>(logCode));
-    if (logCode >= static_cast<int>(FaxLogCode::lcReceiveOK)) faxFile.clear();
+    if (onFaxLog)
+        onFaxLog(*this, static_cast<FaxLogCode>(logCode));
+    if (logCode >= static_cast<int>(FaxLogCode::lcReceiveOK))
+        faxFile.clear();
 }
 
 void CvCustomAbstractFax::HandleError(int errorCode) {
-    if (onFaxError) onFaxError(*this, errorCode);
+    if (onFaxError)
+        onFaxError(*this, errorCode);
 }
 
 void CvCustomAbstractFax::HandleFinish(int errorCode) {
-    if (onFaxFinish) onFaxFinish(*this, errorCode);
+    if (onFaxFinish)
+        onFaxFinish(*this, errorCode);
 }
 
 std::optional<std::uint32_t> CvCustomAbstractFax::Deliver(OwnerMessage message,
@@ -141,7 +167,8 @@ std::optional<std::uint32_t> CvCustomAbstractFax::Deliver(OwnerMessage message,
             HandleError(signedParam);
             return 0u;
         case OwnerMessage::FileName:
-            if (session_) session_->data.faxFile = faxFile.substr(0, kMaxFileName);
+            if (session_)
+                session_->data.faxFile = faxFile.substr(0, kMaxFileName);
             return 0u;
         case OwnerMessage::Accept:
             return 1u;
@@ -165,7 +192,9 @@ std::unique_ptr<SessionDriver> CvCustomSendFax::CreateMachine(FaxSession& sessio
     return std::make_unique<SendMachine>(session, *this);
 }
 
-SendMachine* CvCustomSendFax::sendMachine() const { return static_cast<SendMachine*>(machine()); }
+SendMachine* CvCustomSendFax::sendMachine() const {
+    return static_cast<SendMachine*>(machine());
+}
 
 void CvCustomSendFax::HandleNextFax(std::string& number, std::string& fax, std::string& cover) {
     if (onFaxNext) {
@@ -235,17 +264,22 @@ std::uint16_t CvCustomSendFax::DialAttempt() const {
     return static_cast<std::uint16_t>(session() ? session()->data.dialCount + 1 : 1);
 }
 
-int CvCustomSendFax::TotalPages() const { return session() ? session()->data.faxPages : 0; }
+int CvCustomSendFax::TotalPages() const {
+    return session() ? session()->data.faxPages : 0;
+}
 
 int CvCustomSendFax::CurrentPage() const {
-    if (!session()) return 0;
+    if (!session())
+        return 0;
     return session()->data.sendingCover ? 0 : session()->data.currentPage;
 }
 
 std::int32_t CvCustomSendFax::BytesTransferred() const {
-    if (!session()) return 0;
+    if (!session())
+        return 0;
     std::size_t queued = session()->port.OutBuffUsed();
-    if (queued == 1) queued = 0;  // a lone byte is the port's own
+    if (queued == 1)
+        queued = 0;  // a lone byte is the port's own
     return std::max<std::int32_t>(
         0, session()->data.bytesTransferred - static_cast<std::int32_t>(queued));
 }

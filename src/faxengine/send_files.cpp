@@ -33,8 +33,7 @@ int ApfPageReader::Open(const std::string& path) {
     size_ = static_cast<std::uint64_t>(file_.tellg());
     file_.seekg(0);
     std::uint8_t bytes[faximage::kApfFileHeaderSize];
-    if (size_ < sizeof bytes ||
-        !file_.read(reinterpret_cast<char*>(bytes), sizeof bytes)) {
+    if (size_ < sizeof bytes || !file_.read(reinterpret_cast<char*>(bytes), sizeof bytes)) {
         Close();
         return ecFaxBadFormat;
     }
@@ -109,15 +108,32 @@ std::string ExpandHeader(std::string_view text, const HeaderValues& values) {
             end > i + 1 ? static_cast<char>(std::toupper(static_cast<unsigned char>(text[i + 1])))
                         : '\0';
         switch (key) {
-            case 'D': out += values.date; break;
-            case 'T': out += values.time; break;
-            case 'F': out += values.sender; break;
-            case 'R': out += values.recipient; break;
-            case 'S': out += values.title; break;
-            case 'I': out += values.stationID; break;
-            case 'N': out += std::to_string(values.pages); break;
-            case 'P': out += std::to_string(values.page); break;
-            default: break;
+            case 'D':
+                out += values.date;
+                break;
+            case 'T':
+                out += values.time;
+                break;
+            case 'F':
+                out += values.sender;
+                break;
+            case 'R':
+                out += values.recipient;
+                break;
+            case 'S':
+                out += values.title;
+                break;
+            case 'I':
+                out += values.stationID;
+                break;
+            case 'N':
+                out += std::to_string(values.pages);
+                break;
+            case 'P':
+                out += std::to_string(values.page);
+                break;
+            default:
+                break;
         }
         i = end;
     }
@@ -135,7 +151,11 @@ std::string LocalText(const char* format) {
 }
 }  // namespace
 
-std::string LocalDateText() { return LocalText("%x"); }
-std::string LocalTimeText() { return LocalText("%X"); }
+std::string LocalDateText() {
+    return LocalText("%x");
+}
+std::string LocalTimeText() {
+    return LocalText("%X");
+}
 
 }  // namespace corvane::engine

@@ -20,13 +20,53 @@
 namespace corvane::engine {
 
 enum class SendState {
-    NextFax, PrepareFax, Class1Selected, ClassSelected, LocalIDSet, FlowSet, ParamsReady,
-    ParamsSet, Dial, RedialWait, Class1Dialing, TSIReady, DCSReady, DCSSent, TCFReady, TCFSent,
-    TrainingReply, PageConnect, Class2Dialing, Class2Negotiating, XONWait, BufferWait, PageStart,
-    CoverStart, CoverText, PageDataStart, PageData, PageDrain, Class1DataEnd, PostPage,
-    PostPageReady, PostPageSent, PostPageReply, DCNReady, DCNSent, HangupReply, Class2PageEnd,
-    Class2DataEnd, Class2PageStatus, Class20PageStatus, Class2Resend, NextPage, FaxDone, AllDone,
-    FaxFailed, Stopped, Count
+    NextFax,
+    PrepareFax,
+    Class1Selected,
+    ClassSelected,
+    LocalIDSet,
+    FlowSet,
+    ParamsReady,
+    ParamsSet,
+    Dial,
+    RedialWait,
+    Class1Dialing,
+    TSIReady,
+    DCSReady,
+    DCSSent,
+    TCFReady,
+    TCFSent,
+    TrainingReply,
+    PageConnect,
+    Class2Dialing,
+    Class2Negotiating,
+    XONWait,
+    BufferWait,
+    PageStart,
+    CoverStart,
+    CoverText,
+    PageDataStart,
+    PageData,
+    PageDrain,
+    Class1DataEnd,
+    PostPage,
+    PostPageReady,
+    PostPageSent,
+    PostPageReply,
+    DCNReady,
+    DCNSent,
+    HangupReply,
+    Class2PageEnd,
+    Class2DataEnd,
+    Class2PageStatus,
+    Class20PageStatus,
+    Class2Resend,
+    NextPage,
+    FaxDone,
+    AllDone,
+    FaxFailed,
+    Stopped,
+    Count
 };
 
 class SendMachine
@@ -82,6 +122,10 @@ class SendMachine
     int PutPageBlock();
     void BusyRule();
     bool DialOutcome();
+    // A reply state's line: true when it is the awaited one; others are dropped.
+    bool Awaited(const SessionEvent& event, bool awaited);
+    // A set-up command's OK; any other line fails the fax with -8073.
+    bool Accepted(const SessionEvent& event);
 
     // States.
     void NextFax(const SessionEvent&);

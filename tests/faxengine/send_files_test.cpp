@@ -28,7 +28,7 @@ TEST(ExpandHeader, ReplacesEachTokenUpToTheNextBlank) {
         {"Page $P of $N", "Page 2 of 5"},
         {"$d $t", "12/11/26 13:05:00"},
         {"From $F to $r: $S", "From Ann to Bob Offer"},  // "$r:" is one token
-        {"$Ixyz!", "555 0100"},                    // the rest of the token goes too
+        {"$Ixyz!", "555 0100"},                          // the rest of the token goes too
         {"$X unknown", " unknown"},
         {"cost $", "cost "},
         {"$$P", ""},
@@ -73,7 +73,8 @@ class ApfPageReaderTest : public ::testing::Test {
         std::ifstream in(path, std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
         bytes.resize(std::min(size, bytes.size()));
-        std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
 };
 

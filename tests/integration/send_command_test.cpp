@@ -17,12 +17,15 @@ struct CliRun {
 };
 
 CliRun RunSend(const std::string& arguments) {
-    const std::string command = std::string(CORVANE_BIN_DIR) + "/corvane-fax send " + arguments + " 2>&1";
+    const std::string command =
+        std::string(CORVANE_BIN_DIR) + "/corvane-fax send " + arguments + " 2>&1";
     CliRun run;
     std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
+    if (pipe == nullptr)
+        return run;
     char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) run.output.append(buffer, n);
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        run.output.append(buffer, n);
     const int status = pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
@@ -35,8 +38,8 @@ TEST(SendCommand, SendsToTheSimulatedRemoteInEachClass) {
         SCOPED_TRACE(cls);
         const std::string dir = TempPath(std::string("cli_out_") + cls);
         std::filesystem::remove_all(dir);
-        const CliRun run = RunSend("--device sim --sim-dir " + dir + " --number 5551234 --class " + cls +
-                                   " --header 'Page $P of $N' --station 5550199 " + fax);
+        const CliRun run = RunSend("--device sim --sim-dir " + dir + " --number 5551234 --class " +
+                                   cls + " --header 'Page $P of $N' --station 5550199 " + fax);
         EXPECT_EQ(run.exitCode, 0) << run.output;
         EXPECT_NE(run.output.find("Dialing; page 1; 0 bytes\n"), std::string::npos) << run.output;
         EXPECT_NE(run.output.find("Sending page data; page 2;"), std::string::npos) << run.output;
@@ -53,7 +56,8 @@ TEST(SendCommand, FailuresAndBadArgumentsExitNonZero) {
         int exitCode;
         const char* tail;
     } cases[] = {
-        {"--device sim --number 5551234 /nonexistent/fax.apf", 1, "Fax was not sent. File not found\n"},
+        {"--device sim --number 5551234 /nonexistent/fax.apf", 1,
+         "Fax was not sent. File not found\n"},
         {"--device sim --number 5551234", 2, nullptr},
         {"--device sim --number 5551234 --bps 1200 x.apf", 2, nullptr},
         {"--device sim --number 5551234 --class 3 x.apf", 2, nullptr},

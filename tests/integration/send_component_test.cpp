@@ -54,7 +54,8 @@ TEST(SendComponent, WithoutOnFaxNextOneStartSendsExactlyOneFax) {
     rig.fax.onFaxNext = nullptr;
     rig.fax.faxFile = OnePageFax("single.apf");
     int dials = 0;
-    rig.modem->SetCallLog([&](const std::string& text) { dials += text.rfind("dialling", 0) == 0; });
+    rig.modem->SetCallLog(
+        [&](const std::string& text) { dials += text.rfind("dialling", 0) == 0; });
     EXPECT_EQ(rig.Run(), 0);
     EXPECT_EQ(dials, 1);
     EXPECT_EQ(rig.logCodes, (std::vector<int>{1, 2}));
@@ -65,7 +66,8 @@ TEST(SendComponent, OnFaxNextEndingAtOnceFinishesWithoutDialing) {
     SendRig rig(FaxClass::fcClass1);
     rig.fax.onFaxNext = [](CvCustomSendFax&, std::string&, std::string&, std::string&) {};
     int dials = 0;
-    rig.modem->SetCallLog([&](const std::string& text) { dials += text.rfind("dialling", 0) == 0; });
+    rig.modem->SetCallLog(
+        [&](const std::string& text) { dials += text.rfind("dialling", 0) == 0; });
     EXPECT_EQ(rig.Run(), 0);
     EXPECT_EQ(dials, 0);
     EXPECT_EQ(rig.finishes.size(), 1u);
@@ -80,7 +82,8 @@ TEST(SendComponent, BatchGoesOnAfterAFailedFaxAndFinishesWithItsCode) {
     const std::vector<std::pair<std::string, std::string>> batch = {
         {"5550001", OnePageFax("batch1.apf")}, {"5550002", OnePageFax("batch2.apf")}};
     std::size_t next = 0;
-    rig.fax.onFaxNext = [&](CvCustomSendFax&, std::string& number, std::string& file, std::string&) {
+    rig.fax.onFaxNext = [&](CvCustomSendFax&, std::string& number, std::string& file,
+                            std::string&) {
         if (next < batch.size()) {
             number = batch[next].first;
             file = batch[next].second;
@@ -120,12 +123,16 @@ TEST(SendComponent, HistoryTellsAGoodAndAFailedFax) {
     ASSERT_EQ(failed.Run(), -8075);
 
     const std::string id = "5550100" + std::string(13, ' ');
-    EXPECT_EQ(History(history),
-              "Transmit " + file + " to 5551234 started at <D>\r\n"
-              "Transmit to " + id + " finished OK at <D> 0\r\n\r\n"
-              "Transmit " + file + " to 5551234 started at <D>\r\n"
-              "Transmit failed at <D>\r\n"
-              "  (Called fax number answered with voice) 0\r\n\r\n");
+    EXPECT_EQ(History(history), "Transmit " + file +
+                                    " to 5551234 started at <D>\r\n"
+                                    "Transmit to " +
+                                    id +
+                                    " finished OK at <D> 0\r\n\r\n"
+                                    "Transmit " +
+                                    file +
+                                    " to 5551234 started at <D>\r\n"
+                                    "Transmit failed at <D>\r\n"
+                                    "  (Called fax number answered with voice) 0\r\n\r\n");
 }
 
 }  // namespace

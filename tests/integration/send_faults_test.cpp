@@ -86,8 +86,10 @@ std::vector<FaultCase> Cases() {
         c.configure = retryWait;
     });
     add(Case("Voice", -8075, {-8075}), [](FaultCase& c) { c.dialOutcome = DialOutcome::Voice; });
-    add(Case("NoDialTone", -8077, {-8077}), [](FaultCase& c) { c.dialOutcome = DialOutcome::NoDialTone; });
-    add(Case("SilentRemoteNoCarrier", -8078, {-8078}), [](FaultCase& c) { c.faults.silent = true; });
+    add(Case("NoDialTone", -8077, {-8077}),
+        [](FaultCase& c) { c.dialOutcome = DialOutcome::NoDialTone; });
+    add(Case("SilentRemoteNoCarrier", -8078, {-8078}),
+        [](FaultCase& c) { c.faults.silent = true; });
     add(Case("Class2SilentRemoteNoCarrier", -8078, {-8078}), [](FaultCase& c) {
         c.faxClass = FaxClass::fcClass2;
         c.faults.silent = true;
@@ -102,8 +104,9 @@ std::vector<FaultCase> Cases() {
             EXPECT_EQ(rig.fax.SessionBPS(), 7200u);
         };
     });
-    add(Case("TrainingFailsDownTo2400", -8072, {-8072}),
-        [](FaultCase& c) { c.faults.failTrainingAt = {2400, 4800, 7200, 9600}; });
+    add(Case("TrainingFailsDownTo2400", -8072, {-8072}), [](FaultCase& c) {
+        c.faults.failTrainingAt = {2400, 4800, 7200, 9600};
+    });
     add(Case("RtnPageIsSentAgain"), [](FaultCase& c) {
         c.faults.rtnAfterPages = {2};
         c.check = [](SendRig& rig) {
@@ -154,22 +157,27 @@ TEST_P(SendFaults, EndWithTheirCode) {
     config.faults = c.faults;
     config.capabilities.fine = c.remoteFine;
     SendRig rig(c.faxClass, config);
-    if (c.dialOutcome) rig.network.Assign(kNumber, *c.dialOutcome);
-    if (c.unassigned) rig.fax.phoneNumber = "5559999";
+    if (c.dialOutcome)
+        rig.network.Assign(kNumber, *c.dialOutcome);
+    if (c.unassigned)
+        rig.fax.phoneNumber = "5559999";
     std::vector<std::string> calls;
     rig.modem->SetCallLog([&](const std::string& text) { calls.push_back(text); });
     rig.fax.faxFile = path;
-    if (c.configure) c.configure(rig);
+    if (c.configure)
+        c.configure(rig);
 
     EXPECT_EQ(rig.Run(), c.finish);
     EXPECT_EQ(rig.finishes.size(), 1u);
     EXPECT_EQ(rig.lastSeen, 1) << "one status marked last";
     std::vector<int> errors = rig.errors;
     EXPECT_EQ(errors, c.errors);
-    if (c.dialOutcome == DialOutcome::Busy || c.dialOutcome == DialOutcome::NoAnswer || c.unassigned) {
+    if (c.dialOutcome == DialOutcome::Busy || c.dialOutcome == DialOutcome::NoAnswer ||
+        c.unassigned) {
         EXPECT_EQ(Dials(calls), 3);
     }
-    if (c.check) c.check(rig);
+    if (c.check)
+        c.check(rig);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SendFaults, ::testing::ValuesIn(Cases()),
@@ -185,7 +193,8 @@ TEST(SendBusy, DialAttemptsZeroRedialsWithoutLimit) {
     rig.fax.SetDialRetryWait(5);
     int dials = 0;
     rig.modem->SetCallLog([&](const std::string& text) {
-        if (text.rfind("dialling", 0) == 0 && ++dials == 6) rig.fax.CancelFax();
+        if (text.rfind("dialling", 0) == 0 && ++dials == 6)
+            rig.fax.CancelFax();
     });
     EXPECT_EQ(rig.Run(), -6005);
     EXPECT_EQ(dials, 6);

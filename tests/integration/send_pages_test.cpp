@@ -48,7 +48,9 @@ TEST_P(SendPages, RemoteDecodesEveryPageBelowTheExpandedHeader) {
         WriteFax(base + "_cover.apf", {coverRaster}, true);
         rig.fax.coverFile = base + "_cover.apf";
     } else if (c.cover == Cover::Text) {
-        std::ofstream(base + "_cover.txt") << coverText[0] << "\n" << coverText[1] << "\r\n" << coverText[2] << "\n";
+        std::ofstream(base + "_cover.txt") << coverText[0] << "\n"
+                                           << coverText[1] << "\r\n"
+                                           << coverText[2] << "\n";
         rig.fax.coverFile = base + "_cover.txt";
     }
 
@@ -71,8 +73,10 @@ TEST_P(SendPages, RemoteDecodesEveryPageBelowTheExpandedHeader) {
         EXPECT_EQ(got.scan.BadLines(), 0);
         const Lines lines = Decode(got.page.data);
         EXPECT_TRUE(Slice(lines, 0, 8) == Lines(8, Line(216, 0))) << "blank lines differ";
-        const std::string header = "From Corvane Page " + std::to_string(p) + " of " + std::to_string(total);
-        EXPECT_TRUE(Slice(lines, 8, headerRows) == TextRows(header, faximage::kSmallFontBytesPerGlyph, true))
+        const std::string header =
+            "From Corvane Page " + std::to_string(p) + " of " + std::to_string(total);
+        EXPECT_TRUE(Slice(lines, 8, headerRows) ==
+                    TextRows(header, faximage::kSmallFontBytesPerGlyph, true))
             << "header differs from " << header;
         const Lines below = Slice(lines, 8 + headerRows, lines.size());
         if (withCover && p == 1) {
@@ -88,21 +92,24 @@ TEST_P(SendPages, RemoteDecodesEveryPageBelowTheExpandedHeader) {
                 EXPECT_TRUE(below == expected) << "text cover differs";
             }
         } else {
-            EXPECT_TRUE(below == AsReceived(body[static_cast<std::size_t>(p - (withCover ? 2 : 1))]))
+            EXPECT_TRUE(below ==
+                        AsReceived(body[static_cast<std::size_t>(p - (withCover ? 2 : 1))]))
                 << "body differs";
         }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllClasses, SendPages,
-    ::testing::Values(PagesCase{FaxClass::fcClass1, Cover::None}, PagesCase{FaxClass::fcClass1, Cover::Apf},
-                      PagesCase{FaxClass::fcClass1, Cover::Text}, PagesCase{FaxClass::fcClass2, Cover::None},
-                      PagesCase{FaxClass::fcClass2, Cover::Apf}, PagesCase{FaxClass::fcClass2, Cover::Text},
-                      PagesCase{FaxClass::fcClass2_0, Cover::None},
-                      PagesCase{FaxClass::fcClass2_0, Cover::Apf},
-                      PagesCase{FaxClass::fcClass2_0, Cover::Text}),
-    Name);
+INSTANTIATE_TEST_SUITE_P(AllClasses, SendPages,
+                         ::testing::Values(PagesCase{FaxClass::fcClass1, Cover::None},
+                                           PagesCase{FaxClass::fcClass1, Cover::Apf},
+                                           PagesCase{FaxClass::fcClass1, Cover::Text},
+                                           PagesCase{FaxClass::fcClass2, Cover::None},
+                                           PagesCase{FaxClass::fcClass2, Cover::Apf},
+                                           PagesCase{FaxClass::fcClass2, Cover::Text},
+                                           PagesCase{FaxClass::fcClass2_0, Cover::None},
+                                           PagesCase{FaxClass::fcClass2_0, Cover::Apf},
+                                           PagesCase{FaxClass::fcClass2_0, Cover::Text}),
+                         Name);
 
 }  // namespace
 }  // namespace corvane::integration

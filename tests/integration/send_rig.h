@@ -72,14 +72,17 @@ inline void WriteFax(const std::string& path, const std::vector<Lines>& pages, b
         for (const Line& raster : pages[p]) {
             const Line code = Coded(raster, width);
             if (counted) {
-                ASSERT_EQ(writer.AppendLineRecord(code.data(), static_cast<std::uint16_t>(code.size())), 0);
+                ASSERT_EQ(
+                    writer.AppendLineRecord(code.data(), static_cast<std::uint16_t>(code.size())),
+                    0);
             } else {
                 ASSERT_EQ(writer.Append(code.data(), code.size()), 0);
             }
         }
         const auto& end = faximage::kEndOfPageRecord;
         if (counted) {
-            ASSERT_EQ(writer.AppendLineRecord(end.data(), static_cast<std::uint16_t>(end.size())), 0);
+            ASSERT_EQ(writer.AppendLineRecord(end.data(), static_cast<std::uint16_t>(end.size())),
+                      0);
         } else {
             ASSERT_EQ(writer.Append(end.data(), end.size()), 0);
         }
@@ -126,7 +129,8 @@ inline Lines AsReceived(const Lines& raster) {
 }
 
 inline Lines Slice(const Lines& lines, std::size_t from, std::size_t count) {
-    if (from >= lines.size()) return {};
+    if (from >= lines.size())
+        return {};
     const std::size_t end = std::min(lines.size(), from + count);
     return Lines(lines.begin() + static_cast<std::ptrdiff_t>(from),
                  lines.begin() + static_cast<std::ptrdiff_t>(end));
@@ -157,8 +161,11 @@ struct SendRig {
         fax.stationID = "5550199";
         fax.onFaxError = [this](CvCustomAbstractFax&, int code) { errors.push_back(code); };
         fax.onFaxFinish = [this](CvCustomAbstractFax&, int code) { finishes.push_back(code); };
-        fax.onFaxLog = [this](CvCustomAbstractFax&, FaxLogCode code) { logCodes.push_back(static_cast<int>(code)); };
-        fax.onFaxNext = [this](CvCustomSendFax& f, std::string& number, std::string& file, std::string& cover) {
+        fax.onFaxLog = [this](CvCustomAbstractFax&, FaxLogCode code) {
+            logCodes.push_back(static_cast<int>(code));
+        };
+        fax.onFaxNext = [this](CvCustomSendFax& f, std::string& number, std::string& file,
+                               std::string& cover) {
             if (nextFaxAsked++ == 0) {
                 number = f.phoneNumber;
                 file = f.faxFile;

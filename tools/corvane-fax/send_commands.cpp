@@ -72,13 +72,16 @@ std::optional<SendOptions> ParseSend(const Arguments& args) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
         const auto value = [&]() -> const std::string& { return args[++i]; };
-        const auto count = [&](unsigned long max) { return hasValue ? Number(value(), max) : std::nullopt; };
+        const auto count = [&](unsigned long max) {
+            return hasValue ? Number(value(), max) : std::nullopt;
+        };
         if (a == "--pulse") {
             o.pulse = true;
         } else if (a == "--blind") {
             o.blind = true;
         } else if (!a.starts_with("--")) {
-            if (!o.file.empty()) return std::nullopt;
+            if (!o.file.empty())
+                return std::nullopt;
             o.file = a;
         } else if (!hasValue) {
             return std::nullopt;
@@ -102,22 +105,30 @@ std::optional<SendOptions> ParseSend(const Arguments& args) {
             o.trace = value();
         } else if (a == "--class") {
             const std::string c = value();
-            if (c == "auto") o.faxClass = engine::FaxClass::fcDetect;
-            else if (c == "1") o.faxClass = engine::FaxClass::fcClass1;
-            else if (c == "2") o.faxClass = engine::FaxClass::fcClass2;
-            else if (c == "2.0") o.faxClass = engine::FaxClass::fcClass2_0;
-            else return std::nullopt;
+            if (c == "auto")
+                o.faxClass = engine::FaxClass::fcDetect;
+            else if (c == "1")
+                o.faxClass = engine::FaxClass::fcClass1;
+            else if (c == "2")
+                o.faxClass = engine::FaxClass::fcClass2;
+            else if (c == "2.0")
+                o.faxClass = engine::FaxClass::fcClass2_0;
+            else
+                return std::nullopt;
         } else if (a == "--bps") {
             const auto v = count(14400);
-            if (!v || *v < 2400) return std::nullopt;
+            if (!v || *v < 2400)
+                return std::nullopt;
             o.bps = static_cast<std::uint16_t>(*v);
         } else if (a == "--attempts") {
             const auto v = count(65535);
-            if (!v) return std::nullopt;
+            if (!v)
+                return std::nullopt;
             o.attempts = static_cast<std::uint16_t>(*v);
         } else if (a == "--retry-wait" || a == "--dial-wait") {
             const auto v = count(65535);
-            if (!v) return std::nullopt;
+            if (!v)
+                return std::nullopt;
             (a == "--retry-wait" ? o.retryWait : o.dialWait) = static_cast<std::uint32_t>(*v);
         } else {
             return std::nullopt;
@@ -216,12 +227,15 @@ int SendThroughSimulator(const SendOptions& o) {
     });
     std::vector<simmodem::FaxPage> pages;
     for (const simmodem::ReceivedPage& page : remote.Pages()) {
-        if (page.accepted) pages.push_back(page.page);
+        if (page.accepted)
+            pages.push_back(page.page);
     }
     if (!pages.empty()) {
         const std::string path = (std::filesystem::path(o.simDir) / "RECEIVED.APF").string();
-        if (const int written = simmodem::WriteApfPages(path, pages, remote.RemoteId()); written != 0) {
-            std::fprintf(stderr, "The received pages could not be stored: %s\n", ErrorText(written).c_str());
+        if (const int written = simmodem::WriteApfPages(path, pages, remote.RemoteId());
+            written != 0) {
+            std::fprintf(stderr, "The received pages could not be stored: %s\n",
+                         ErrorText(written).c_str());
         } else {
             std::printf("Remote stored %zu page(s) in %s\n", pages.size(), path.c_str());
         }
@@ -243,10 +257,12 @@ int SendThroughDevice(const SendOptions& o) {
     const int code = Send(port, qtPlatform, qtPlatform, o, [&](const std::function<bool()>& done) {
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (done()) app.quit();
+            if (done())
+                app.quit();
         });
         poll.start(20);
-        if (!done()) app.exec();
+        if (!done())
+            app.exec();
     });
     return Report(code);
 }
