@@ -1,6 +1,7 @@
 #include "simmodem/remote_fax.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "simmodem/hdlc.h"
 #include "simmodem/t30_reader.h"
@@ -437,8 +438,9 @@ void RemoteFax::OnPostPage(std::uint8_t command) {
 void RemoteFax::OnDis(const Frame& frame) {
     const DecodedDIS dis = DecodeDIS(frame.info);
     if (dis.reservedRates) {
-        Violation("DIS rate bits " + std::to_string(frame.info.size() > 1 ? frame.info[1] & 0x3C : 0) +
-                  " are not a T.30 combination");
+        char bits[8];
+        std::snprintf(bits, sizeof bits, "0x%02X", frame.info.size() > 1 ? frame.info[1] & 0x3C : 0);
+        Violation(std::string("DIS rate bits ") + bits + " are not a T.30 combination");
     }
     remoteCapabilities_ = dis.capabilities;
     if (config_.pagesToSend.empty()) {

@@ -156,3 +156,65 @@ TEST(PageScan, PaddingBringsEveryLineToTheMinimum) {
 
 }  // namespace
 }  // namespace corvane::simmodem
+
+namespace corvane::simmodem {
+namespace {
+
+using engine::Scheduler;
+using engine::Seconds;
+using namespace testing;
+
+// The computer answers with class 1 by hand and takes a page from a
+// calling machine; its DIS offers 14400 bit/s with bits 11 and 14 only,
+// which T.30 does not define, so the caller keeps to V.29.
+TEST(ByHandAnswering, TakesAPageFromACallingMachine) {
+    Scheduler scheduler;
+    PhoneNetwork network(scheduler);
+    Class1Modem modem(network, {});
+    network.Assign("200", modem);
+    ModemTerminal computer(scheduler, modem);
+    Class1Driver driver(computer);
+    computer.Command("ATE0+FCLASS=1");
+    ASSERT_TRUE(computer.WaitFor(kOk));
+    RemoteFaxConfig config;
+    config.stationId = "777";
+    config.pagesToSend = {{CodedPage(18), false, false}};
+    RemoteFax caller(network, config);
+    caller.Dial("200");
+
+    ASSERT_TRUE(computer.WaitFor("\r\nRING\r\n"));
+    computer.Command("ATA");
+    ASSERT_EQ(computer.Until(kConnect), kConnect);
+    computer.Type(Shield(Bytes({0xFF, 0x03, 0x40}) + Id("200")) + kDleEtx);
+    ASSERT_EQ(computer.Until(kConnect), kConnect);
+    computer.Type(Shield(Bytes({0xFF, 0x13, 0x80, 0x00, 0x66, 0xF9, 0x00})) + kDleEtx);
+    ASSERT_EQ(computer.Until(kOk), kOk);
+
+    EXPECT_EQ(driver.ReceiveFrame().substr(0, 23), Bytes({0xFF, 0x03, 0x43}) + Id("777"));
+    computer.Command("AT+FRH=3");  // the DCS follows under the same carrier
+    ASSERT_EQ(computer.Until(kConnect), kConnect);
+    const std::string dcs = driver.Frame();
+    EXPECT_EQ(dcs.substr(0, 6), Bytes({0xFF, 0x13, 0x83, 0x00, 0x06, 0x70}));  // 9600 bit/s V.29
+
+    computer.Command("AT+FRM=96");
+    ASSERT_EQ(computer.Until(kConnect), kConnect);
+    EXPECT_EQ(computer.Until(kNoCarrier), Shield(std::string(1800, '\0')) + kDleEtx + kNoCarrier);
+    driver.SendFrames({kCFR});
+    computer.Command("AT+FRM=96");
+    ASSERT_EQ(computer.Until(kConnect), kConnect);
+    const std::string page = computer.Until(kDleEtx);
+    EXPECT_EQ(Unshield(page.substr(0, page.size() - 2)), std::string(config.pagesToSend[0].data.begin(), config.pagesToSend[0].data.end()));
+    ASSERT_EQ(computer.Until(kNoCarrier), kNoCarrier);
+    EXPECT_EQ(driver.ReceiveFrame().substr(0, 3), Bytes({0xFF, 0x13, 0x2F}));  // EOP
+    driver.SendFrames({kMCF});
+    EXPECT_EQ(driver.ReceiveFrame().substr(0, 3), Bytes({0xFF, 0x13, 0xFB}));  // DCN
+    scheduler.RunFor(Seconds(1));
+
+    EXPECT_TRUE(caller.Succeeded()) << caller.FailureReason();
+    EXPECT_EQ(caller.PagesSent(), 1);
+    EXPECT_EQ(caller.RemoteId(), "200");
+    EXPECT_EQ(caller.Violations(), std::vector<std::string>{"DIS rate bits 0x24 are not a T.30 combination"});
+}
+
+}  // namespace
+}  // namespace corvane::simmodem
