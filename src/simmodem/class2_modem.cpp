@@ -182,16 +182,27 @@ void Class2Modem::ReportHangup(int code) {
     Report(Tag("+FHNG", "+FHS"), text);
 }
 
-// Ends the call after a failure: hang-up report, then ERROR to the waiting command.
+// Ends the call after a failure: DCN to the other station, hang-up
+// report, then ERROR to the waiting command.
 void Class2Modem::Fail(int hangupCode) {
     const Pending pending = pending_;
     pending_ = Pending::None;
-    HangUp();
+    phase_ = Phase::Idle;
+    ++timer_;
     SetDataMode(false);
-    ReportHangup(hangupCode);
-    if (pending != Pending::None) {
-        SendResult(ResultCode::Error);
+    auto finish = [this, pending, hangupCode] {
+        HangUp();
+        ReportHangup(hangupCode);
+        if (pending != Pending::None) {
+            SendResult(ResultCode::Error);
+        }
+    };
+    if (call() == nullptr) {
+        finish();
+        return;
     }
+    transmitter().Abort();
+    SendFrames({BuildFrame(OurFcf(kDCN), true)}, finish);
 }
 
 void Class2Modem::Arm(engine::Micros timeout) {

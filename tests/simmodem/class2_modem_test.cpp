@@ -181,6 +181,8 @@ TEST_P(Class2Dialects, ReportsWhatARemoteMachineDoesWrong) {
         const std::string fdtFailure = class2 ? c.fdtClass2 : c.fdtClass20;
         if (!fdtFailure.empty()) {
             EXPECT_EQ(computer.Until("ERROR\r\n"), fdtFailure) << c.name;
+            scheduler.RunFor(Seconds(1));
+            EXPECT_EQ(remote.FailureReason(), "DCN from the other station before the end") << c.name;
             continue;
         }
         ASSERT_TRUE(computer.WaitFor(kConnect)) << c.name;
