@@ -2,8 +2,15 @@
 // lines, the outcome line and exit code, and the pages the remote stored.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 
 #include "send_rig.h"
 #include "simmodem/apf_pages.h"
@@ -70,6 +77,59 @@ TEST(SendCommand, FailuresAndBadArgumentsExitNonZero) {
             EXPECT_TRUE(run.output.ends_with(c.tail)) << run.output;
         }
     }
+}
+
+// corvane-modem with one class 2.0 modem on a pseudo-terminal, for the
+// device path; its line runs ten times faster than real time.
+class ModemOnPty {
+  public:
+    ModemOnPty(const std::string& link, const std::string& storeDir) {
+        const std::string program = std::string(CORVANE_BIN_DIR) + "/corvane-modem";
+        const std::string machine = "555:" + storeDir;
+        std::vector<std::string> args = {
+            program, "--pty", link, "--class", "2.0", "--answer-machine", machine, "--speed", "10"};
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+            pid_ = 0;
+        for (int i = 0; i < 100 && !std::filesystem::exists(link); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    ~ModemOnPty() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+  private:
+    pid_t pid_ = 0;
+};
+
+TEST(SendCommand, SendsThroughAModemOnAPseudoTerminal) {
+    const std::string fax = TempPath("pty.apf");
+    WriteFax(fax, {PageRaster(1, 40)}, true);
+    const std::string store = TempPath("pty_store");
+    const std::string link = TempPath("pty_link");
+    std::filesystem::remove_all(store);
+    std::filesystem::create_directories(store);
+    std::filesystem::remove(link);
+    const ModemOnPty modem(link, store);
+    ASSERT_TRUE(std::filesystem::exists(link));
+
+    const CliRun run =
+        RunSend("--device " + link + " --number 555 --class 2.0 --station 5550199 " + fax);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(run.output.ends_with("Fax sent successfully\n")) << run.output;
+    std::vector<std::string> stored;
+    for (const auto& entry : std::filesystem::directory_iterator(store))
+        stored.push_back(entry.path());
+    ASSERT_EQ(stored.size(), 1u);
+    std::vector<FaxPage> pages;
+    ASSERT_EQ(ReadApfPages(stored[0], pages), 0);
+    EXPECT_EQ(pages.size(), 1u);
 }
 
 }  // namespace
