@@ -60,7 +60,7 @@ class CvCustomAbstractFax : public SessionOwner {
     bool Running() const;
 
     ComPort* ComPortAssigned() const { return port_; }
-    // Not while a session runs on it.
+    // Ignored while a session runs on the current port.
     void SetComPort(ComPort* port);
     void SetStatusDisplay(CvAbstractFaxStatus* display);
     void SetFaxLog(CvFaxLog* log);

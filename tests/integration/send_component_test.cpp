@@ -96,6 +96,46 @@ TEST(SendComponent, BatchGoesOnAfterAFailedFaxAndFinishesWithItsCode) {
     EXPECT_EQ(second.Pages().size(), 1u);
 }
 
+TEST(SendComponent, SupportedFaxClassesAsksTheModem) {
+    for (const auto& [faxClass, mask] :
+         {std::pair{FaxClass::fcClass1, 4u}, std::pair{FaxClass::fcClass2, 28u}}) {
+        SendRig rig(faxClass);
+        EXPECT_EQ(rig.fax.SupportedFaxClasses(), mask);
+    }
+}
+
+// Counts what the session shows; the first and the last come once each.
+class CountingDisplay : public CvAbstractFaxStatus {
+  public:
+    void CreateDisplay() override {}
+    void DestroyDisplay() override {}
+    void UpdateDisplay(bool first, bool last) override {
+        firsts += first;
+        lasts += last;
+        ++updates;
+        lastProgress = fax->FaxProgress();
+    }
+    int firsts = 0;
+    int lasts = 0;
+    int updates = 0;
+    int lastProgress = 0;
+};
+
+TEST(SendComponent, StatusDisplayFollowsTheSession) {
+    SendRig rig(FaxClass::fcClass1);
+    CountingDisplay display;
+    rig.fax.SetStatusDisplay(&display);
+    EXPECT_EQ(display.fax, &rig.fax);
+    rig.fax.faxFile = OnePageFax("display.apf");
+    EXPECT_EQ(rig.Run(), 0);
+    EXPECT_EQ(display.firsts, 1);
+    EXPECT_EQ(display.lasts, 1);
+    EXPECT_GT(display.updates, 5);
+    EXPECT_EQ(display.lastProgress, kProgressFinished);
+    rig.fax.SetStatusDisplay(nullptr);
+    EXPECT_EQ(display.fax, nullptr);
+}
+
 // The history with its date and time replaced by "<D>".
 std::string History(const std::string& path) {
     std::ifstream file(path, std::ios::binary);

@@ -85,7 +85,18 @@ std::vector<FaultCase> Cases() {
         c.unassigned = true;
         c.configure = retryWait;
     });
-    add(Case("Voice", -8075, {-8075}), [](FaultCase& c) { c.dialOutcome = DialOutcome::Voice; });
+    add(Case("VoiceThenNextFax", -8075, {-8075}), [](FaultCase& c) {
+        c.dialOutcome = DialOutcome::Voice;
+        c.check = [](SendRig& rig) { EXPECT_EQ(rig.nextFaxAsked, 2); };
+    });
+    add(Case("VoiceWithExitOnError", -8075, {-8075}), [](FaultCase& c) {
+        c.dialOutcome = DialOutcome::Voice;
+        c.configure = [](SendRig& rig) { rig.fax.exitOnError = true; };
+        c.check = [](SendRig& rig) {
+            EXPECT_EQ(rig.nextFaxAsked, 1);
+            EXPECT_EQ(rig.fax.FaxProgress(), kProgressUserAbort);
+        };
+    });
     add(Case("NoDialTone", -8077, {-8077}),
         [](FaultCase& c) { c.dialOutcome = DialOutcome::NoDialTone; });
     add(Case("SilentRemoteNoCarrier", -8078, {-8078}),
