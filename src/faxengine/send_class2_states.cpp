@@ -90,7 +90,7 @@ void SendMachine::Class2Negotiating(const SessionEvent& event) {
         control().ResetResponse();
     } else if (control().ReplyConnect()) {
         if (Class20()) {
-            ArmBufferFree(kBlockSize);
+            ArmForPageData();
             SetTimeout(control().dataTimeout);
             SetState(S::BufferWait);
         } else {

@@ -12,6 +12,11 @@ namespace {
 constexpr int ecReadBeyondEnd = -100;
 }  // namespace
 
+int OpenFailureCode() {
+    const int code = errno != 0 ? FileErrorCode(errno) : 0;
+    return code != 0 ? code : ecFileNotFound;
+}
+
 std::string ApfFileName(const std::string& name, std::string_view ext) {
     const std::size_t dot = name.rfind('.');
     if (dot == std::string::npos || name.find('/', dot) != std::string::npos) {
@@ -25,9 +30,10 @@ int ApfPageReader::Open(const std::string& path) {
     if (path.empty()) {
         return ecFileNotFound;
     }
+    errno = 0;
     file_.open(path, std::ios::binary);
     if (!file_.is_open()) {
-        return FileErrorCode(errno);
+        return OpenFailureCode();
     }
     file_.seekg(0, std::ios::end);
     size_ = static_cast<std::uint64_t>(file_.tellg());

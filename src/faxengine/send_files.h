@@ -12,6 +12,9 @@
 
 namespace corvane::engine {
 
+// The file code of a failed open (errno cleared before it); never 0.
+int OpenFailureCode();
+
 // The name as opened: one without an extension gets "." + ext.
 std::string ApfFileName(const std::string& name, std::string_view ext);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 
 #include "faxengine/engine_codes.h"
 #include "faxengine/fax_progress.h"
@@ -188,6 +189,15 @@ void SendMachine::ArmBufferFree(std::uint32_t freeBytes) {
     session().port.SetStatusTrigger(data().outputFreeTrigger, freeBytes, true);
 }
 
+void SendMachine::ArmForPageData() {
+    // Header, cover and page data go only while at most BufferMinimum bytes
+    // wait; a trigger at 4096 free bytes alone would fire again at once
+    // while more are queued.
+    const std::size_t outSize = session().port.Settings().outSize;
+    ArmBufferFree(static_cast<std::uint32_t>(
+        std::max<std::size_t>(kBlockSize, outSize > bufferMinimum ? outSize - bufferMinimum : 0)));
+}
+
 void SendMachine::ArmBufferUsed() {
     session().port.SetStatusTrigger(data().outputUsedTrigger, 0, true);
 }
@@ -243,9 +253,11 @@ int SendMachine::OpenCover() {
     }
     coverText_.close();
     coverText_.clear();
+    coverRow_ = 0;
+    errno = 0;
     coverText_.open(data().coverFile);
     if (!coverText_.is_open()) {
-        return FileErrorCode(errno);
+        return OpenFailureCode();
     }
     coverTextOpen_ = true;
     return faximage::LoadFaxFont(*text_, "", faximage::kStandardFontBytesPerGlyph,

@@ -104,6 +104,7 @@ class SendMachine
     void Fail(int code);
     void SetTimeout(std::uint32_t ticks);
     void ArmBufferFree(std::uint32_t freeBytes);
+    void ArmForPageData();
     void ArmBufferUsed();
     bool BufferFreeEvent(const SessionEvent& event);
     bool BufferUsedEvent(const SessionEvent& event);
@@ -118,7 +119,8 @@ class SendMachine
     bool ResendPage();
     std::string Expand(std::string_view text);
     void ZeroFill();
-    void PutTextRows(std::string_view text, int firstRow = 1);
+    void PutTextRow(std::string_view text, int row);
+    void PutTextRows(std::string_view text);
     int PutPageBlock();
     void BusyRule();
     bool DialOutcome();
@@ -184,6 +186,8 @@ class SendMachine
     std::unique_ptr<faximage::TextConverter> text_;
     std::ifstream coverText_;
     bool coverTextOpen_ = false;
+    std::string coverLine_;  // the cover text line being sent
+    int coverRow_ = 0;       // its next font row; 0 when none is pending
     bool coverIsApf_ = false;
     int pageTries_ = 0;
     bool resendPage_ = false;  // a rejected page waits for the retrain

@@ -25,16 +25,18 @@ void SendMachine::ZeroFill() {
     }
 }
 
-void SendMachine::PutTextRows(std::string_view text, int firstRow) {
+void SendMachine::PutTextRow(std::string_view text, int row) {
     faximage::T4Encoder& encoder = text_->converter->encoder;
     encoder.width = modem().PageWide() ? faximage::kWideLineWidth : faximage::kStandardLineWidth;
     std::array<std::uint8_t, kBlockSize> raster{};
-    for (int row = firstRow; row <= text_->metrics.rows; ++row) {
-        raster.fill(0);
-        faximage::RenderTextRow(*text_, text, row, raster);
-        faximage::EncodeLine(encoder, raster.data());
-        PutLine(session(),
-                std::span(encoder.buffer.data(), static_cast<std::size_t>(encoder.bytePos)));
+    faximage::RenderTextRow(*text_, text, row, raster);
+    faximage::EncodeLine(encoder, raster.data());
+    PutLine(session(), std::span(encoder.buffer.data(), static_cast<std::size_t>(encoder.bytePos)));
+}
+
+void SendMachine::PutTextRows(std::string_view text) {
+    for (int row = 1; row <= text_->metrics.rows; ++row) {
+        PutTextRow(text, row);
     }
 }
 
@@ -78,7 +80,7 @@ void SendMachine::XONWait(const SessionEvent& event) {
         go = session().port.GetChar() == kXON;
     }
     if (go) {
-        ArmBufferFree(kBlockSize);
+        ArmForPageData();
         SetTimeout(control().dataTimeout);
         SetState(S::BufferWait);
     }
@@ -137,20 +139,28 @@ void SendMachine::CoverText(const SessionEvent& event) {
     if (!BufferFreeEvent(event))
         return;
     ComPort& port = session().port;
-    while (coverText_.peek() != std::char_traits<char>::eof() && port.OutBuffFree() > kBlockSize) {
-        std::string line;
-        std::getline(coverText_, line);
-        if (coverText_.bad()) {
-            Fail(ecDiskReadError);
-            return;
+    const auto atEnd = [&] { return coverText_.peek() == std::char_traits<char>::eof(); };
+    // Row by row: one full-width line in the standard font can outgrow the
+    // free half of the output buffer.
+    while (port.OutBuffFree() > kBlockSize && (coverRow_ != 0 || !atEnd())) {
+        if (coverRow_ == 0) {
+            std::string line;
+            std::getline(coverText_, line);
+            if (coverText_.bad()) {
+                Fail(ecDiskReadError);
+                return;
+            }
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (line.size() > kMaxCoverLine)
+                line.resize(kMaxCoverLine);
+            coverLine_ = Expand(line);
+            coverRow_ = 1;
         }
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.size() > kMaxCoverLine)
-            line.resize(kMaxCoverLine);
-        PutTextRows(Expand(line));
+        PutTextRow(coverLine_, coverRow_);
+        coverRow_ = coverRow_ < text_->metrics.rows ? coverRow_ + 1 : 0;
     }
-    if (coverText_.peek() != std::char_traits<char>::eof()) {
+    if (coverRow_ != 0 || !atEnd()) {
         SetTimeout(control().dataTimeout);
         ArmBufferFree(kBlockSize + 1);
         return;
@@ -175,7 +185,7 @@ void SendMachine::PageDataStart(const SessionEvent&) {
         std::min<std::uint32_t>(modem().pageHeader.dataLength, 0x7FFFFFFF));
     modem().statusChanged = true;
     SetTimeout(control().dataTimeout);
-    ArmBufferFree(kBlockSize);
+    ArmForPageData();
     SetState(S::PageData);
 }
 
@@ -223,11 +233,7 @@ void SendMachine::PageData(const SessionEvent& event) {
     if (state() == S::PageDrain) {
         ArmBufferUsed();
     } else {
-        // Woken only once the loop above can send again: a trigger at 4096
-        // free bytes would fire at once while more than BufferMinimum wait.
-        const std::size_t outSize = port.Settings().outSize;
-        ArmBufferFree(static_cast<std::uint32_t>(std::max<std::size_t>(
-            kBlockSize, outSize > bufferMinimum ? outSize - bufferMinimum : 0)));
+        ArmForPageData();
     }
 }
 

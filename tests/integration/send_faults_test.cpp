@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <fstream>
 #include <functional>
 #include <optional>
 
@@ -127,6 +128,17 @@ std::vector<FaultCase> Cases() {
                 << "the rejected page again";
         };
     });
+    add(Case("MissingTextCover", -2, {-2}), [](FaultCase& c) {
+        c.configure = [](SendRig& rig) { rig.fax.coverFile = "/nonexistent/cover.txt"; };
+    });
+    add(Case("FaxFileIsNotApf", -8001, {-8001}), [](FaultCase& c) {
+        c.configure = [](SendRig& rig) {
+            rig.fax.faxFile = TempPath("not_apf.txt");
+            std::ofstream(rig.fax.faxFile) << "plain text, not a fax";
+        };
+    });
+    add(Case("NeitherFaxNorCover", -6010, {-6010}),
+        [](FaultCase& c) { c.configure = [](SendRig& rig) { rig.fax.faxFile.clear(); }; });
     add(Case("DcnMidDocument", -6005, {-6005}), [](FaultCase& c) { c.faults.hangUpAfterPage = 1; });
     add(Case("AbortDuringPageData", -6005), [](FaultCase& c) {
         c.configure = [](SendRig& rig) {

@@ -113,3 +113,44 @@ INSTANTIATE_TEST_SUITE_P(AllClasses, SendPages,
 
 }  // namespace
 }  // namespace corvane::integration
+
+namespace corvane::integration {
+namespace {
+
+// Header and cover lines as long and dense as the font allows still reach
+// the remote whole: no byte is lost at a full output buffer.
+TEST(SendPagesDense, FullWidthHeaderAndCoverLinesArriveWhole) {
+    const std::string base = TempPath("dense");
+    WriteFax(base + ".apf", {PageRaster(1, 40)}, true);
+    const std::string dense(255, 'W');  // the glyph with the most runs per row
+    {
+        std::ofstream cover(base + "_cover.txt");
+        for (int i = 0; i < 6; ++i) cover << dense << "\n";
+    }
+    RemoteFaxConfig slowPrinter;
+    slowPrinter.capabilities.scanFineMs = 20;
+    for (const FaxClass c : {FaxClass::fcClass1, FaxClass::fcClass2_0}) {
+        SendRig rig(c, slowPrinter);
+        rig.fax.desiredBPS = 14400;
+        rig.fax.faxFile = base + ".apf";
+        rig.fax.coverFile = base + "_cover.txt";
+        rig.fax.headerLine = dense;
+        ASSERT_EQ(rig.Run(), 0);
+        ASSERT_EQ(rig.remote->Pages().size(), 2u);
+        const Lines header = TextRows(dense, faximage::kSmallFontBytesPerGlyph, true);
+        Lines cover;
+        for (int i = 0; i < 6; ++i) {
+            const Lines rows = TextRows(dense, faximage::kStandardFontBytesPerGlyph, true);
+            cover.insert(cover.end(), rows.begin(), rows.end());
+        }
+        const Lines first = Decode(rig.remote->Pages()[0].page.data);
+        EXPECT_EQ(rig.remote->Pages()[0].scan.BadLines(), 0);
+        EXPECT_TRUE(Slice(first, 8, header.size()) == header);
+        EXPECT_TRUE(Slice(first, 8 + header.size(), first.size()) == cover);
+        const Lines second = Decode(rig.remote->Pages()[1].page.data);
+        EXPECT_TRUE(Slice(second, 8, header.size()) == header);
+    }
+}
+
+}  // namespace
+}  // namespace corvane::integration
