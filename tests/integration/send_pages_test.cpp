@@ -154,3 +154,29 @@ TEST(SendPagesDense, FullWidthHeaderAndCoverLinesArriveWhole) {
 
 }  // namespace
 }  // namespace corvane::integration
+
+namespace corvane::integration {
+namespace {
+
+TEST(SendPagesCoverOnly, OnePageCountedAsOneOfOne) {
+    const std::string base = TempPath("cover_only");
+    WriteFax(base + ".apf", {PageRaster(4, 30)}, false);
+    std::ofstream(base + ".txt") << "Only a cover\n";
+    const Lines header = TextRows("Page 1 of 1", faximage::kSmallFontBytesPerGlyph, false);
+    for (const auto& [faxClass, cover] : {std::pair{FaxClass::fcClass1, base + ".txt"},
+                                          std::pair{FaxClass::fcClass2, base + ".apf"}}) {
+        SCOPED_TRACE(cover);
+        SendRig rig(faxClass);
+        rig.fax.faxFile.clear();
+        rig.fax.coverFile = cover;
+        rig.fax.headerLine = "Page $P of $N";
+        ASSERT_EQ(rig.Run(), 0);
+        ASSERT_EQ(rig.remote->Pages().size(), 1u);
+        const ReceivedPage& page = rig.remote->Pages()[0];
+        EXPECT_FALSE(page.page.fine);
+        EXPECT_TRUE(Slice(Decode(page.page.data), 8, header.size()) == header);
+    }
+}
+
+}  // namespace
+}  // namespace corvane::integration
