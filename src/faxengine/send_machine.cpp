@@ -89,7 +89,7 @@ const M::Table M::kTable{{
 }};
 
 SendMachine::SendMachine(FaxSession& session, SessionOwner& owner)
-    : StateMachine(session, owner, kTable, S::Stopped, S::FaxFailed) {
+    : StateMachine(session, owner, kTable, S::Stopped, S::FaxFailed), MachineSteps(session) {
     session.data.dialAttempts = 3;
     session.data.sender = true;
     faximage::CreateTextConverter(text_);
@@ -181,14 +181,6 @@ void SendMachine::Fail(int code) {
     SetState(S::FaxFailed);
 }
 
-void SendMachine::SetTimeout(std::uint32_t ticks) {
-    session().port.SetTimerTrigger(data().timeoutTimer, ticks, true);
-}
-
-void SendMachine::ArmBufferFree(std::uint32_t freeBytes) {
-    session().port.SetStatusTrigger(data().outputFreeTrigger, freeBytes, true);
-}
-
 void SendMachine::ArmForPageData() {
     // Header, cover and page data go only while at most BufferMinimum bytes
     // wait; a trigger at 4096 free bytes alone would fire again at once
@@ -196,31 +188,6 @@ void SendMachine::ArmForPageData() {
     const std::size_t outSize = session().port.Settings().outSize;
     ArmBufferFree(static_cast<std::uint32_t>(
         std::max<std::size_t>(kBlockSize, outSize > bufferMinimum ? outSize - bufferMinimum : 0)));
-}
-
-void SendMachine::ArmBufferUsed() {
-    session().port.SetStatusTrigger(data().outputUsedTrigger, 0, true);
-}
-
-bool SendMachine::BufferFreeEvent(const SessionEvent& event) {
-    return event.message == kMsgStatusTrigger && event.handle == data().outputFreeTrigger;
-}
-
-bool SendMachine::BufferUsedEvent(const SessionEvent& event) {
-    return event.message == kMsgStatusTrigger && event.handle == data().outputUsedTrigger;
-}
-
-void SendMachine::SoftwareFlow(bool on) {
-    if ((data().options & kSoftwareFlow) == 0) {
-        return;
-    }
-    ComPort& port = session().port;
-    if (on) {
-        port.SWFlowEnable(port.Settings().bufferFull, port.Settings().bufferResume,
-                          FlowDirection::Transmit);
-    } else {
-        port.SWFlowDisable();
-    }
 }
 
 int SendMachine::OpenFax(const std::string& name) {
@@ -401,14 +368,6 @@ bool SendMachine::DialOutcome() {
     return true;
 }
 
-bool SendMachine::Awaited(const SessionEvent& event, bool awaited) {
-    if (!event.data)
-        return false;
-    if (!awaited)
-        control().ResetResponse();
-    return awaited;
-}
-
 bool SendMachine::Accepted(const SessionEvent& event) {
     if (!event.data)
         return false;
@@ -503,8 +462,7 @@ void SendMachine::RedialWait(const SessionEvent& event) {
     if (event.timeout) {
         SetState(S::Dial);
     } else if (event.data) {
-        while (session().port.CharReady() && session().port.GetChar() >= 0) {
-        }
+        DiscardInput();
     }
 }
 

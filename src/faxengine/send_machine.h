@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "faxengine/machine_steps.h"
 #include "faxengine/send_files.h"
 #include "faxengine/state_machine.h"
 #include "faximage/text_converter.h"
@@ -70,7 +71,8 @@ enum class SendState {
 };
 
 class SendMachine
-    : public StateMachine<SendMachine, SendState, static_cast<std::size_t>(SendState::Count)> {
+    : public StateMachine<SendMachine, SendState, static_cast<std::size_t>(SendState::Count)>,
+      private MachineSteps {
   public:
     SendMachine(FaxSession& session, SessionOwner& owner);
     ~SendMachine() override;
@@ -87,13 +89,6 @@ class SendMachine
   private:
     static const Table kTable;
 
-    FaxSessionData& data() { return session().data; }
-    FaxModemData& modem() { return session().modem; }
-    ModemControl& control() { return session().modem.control; }
-    SessionParameters& params() { return session().modem.params; }
-    bool Class1() { return data().faxClass == FaxClass::fcClass1; }
-    bool Class20() { return data().faxClass == FaxClass::fcClass2_0; }
-
     void Prepare() override;
     void RunState(const SessionEvent& event) override;
     bool FrameReceived() override;
@@ -102,13 +97,7 @@ class SendMachine
 
     // Helpers.
     void Fail(int code);
-    void SetTimeout(std::uint32_t ticks);
-    void ArmBufferFree(std::uint32_t freeBytes);
     void ArmForPageData();
-    void ArmBufferUsed();
-    bool BufferFreeEvent(const SessionEvent& event);
-    bool BufferUsedEvent(const SessionEvent& event);
-    void SoftwareFlow(bool on);
     int OpenFax(const std::string& name);
     int OpenCover();
     void CloseFiles();
@@ -124,8 +113,6 @@ class SendMachine
     int PutPageBlock();
     void BusyRule();
     bool DialOutcome();
-    // A reply state's line: true when it is the awaited one; others are dropped.
-    bool Awaited(const SessionEvent& event, bool awaited);
     // A set-up command's OK; any other line fails the fax with -8073.
     bool Accepted(const SessionEvent& event);
 

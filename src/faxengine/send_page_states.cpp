@@ -199,8 +199,7 @@ void SendMachine::PageData(const SessionEvent& event) {
         return;
     }
     if (event.data) {
-        while (port.CharReady() && port.GetChar() >= 0) {
-        }
+        DiscardInput();
         return;
     }
     if (!BufferFreeEvent(event))
@@ -244,8 +243,7 @@ void SendMachine::PageDrain(const SessionEvent& event) {
         return;
     }
     if (event.data) {
-        while (port.CharReady() && port.GetChar() >= 0) {
-        }
+        DiscardInput();
         return;
     }
     if (!BufferUsedEvent(event))
