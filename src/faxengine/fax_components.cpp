@@ -167,11 +167,12 @@ std::optional<std::uint32_t> CvCustomAbstractFax::Deliver(OwnerMessage message,
             HandleError(signedParam);
             return 0u;
         case OwnerMessage::FileName:
+            FileNameMessage();
             if (session_)
                 session_->data.faxFile = faxFile.substr(0, kMaxFileName);
             return 0u;
         case OwnerMessage::Accept:
-            return 1u;
+            return AcceptMessage() ? 1u : 0u;
         case OwnerMessage::Finish:
             HandleFinish(signedParam);
             return 0u;

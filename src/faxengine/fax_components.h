@@ -100,6 +100,10 @@ class CvCustomAbstractFax : public SessionOwner {
     virtual std::unique_ptr<SessionDriver> CreateMachine(FaxSession& session) = 0;
     // The session's next-fax question: true when a fax was supplied.
     virtual bool NextFaxMessage() { return false; }
+    // The receive session's questions: a name for its file (set into
+    // faxFile) and whether to take the call.
+    virtual void FileNameMessage() {}
+    virtual bool AcceptMessage() { return true; }
     // Copies the properties into the session before a start.
     virtual void ApplySettings();
 

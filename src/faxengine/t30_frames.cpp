@@ -55,8 +55,9 @@ constexpr std::array<RateBits, kRateCount + 1> kRateBits{{
     {0x08, 0x08},
     {0x0C, 0x0C},
     {0x0C, 0x04},
-    {0x14, 0x10},
-    {0x24, 0x20},
+    // A DIS offers V.17 by the one combination T.30 has for it.
+    {0x2C, 0x10},
+    {0x2C, 0x20},
 }};
 
 std::uint8_t RateBitsOf(CapabilityKind kind, int rateIndex) {

@@ -41,8 +41,8 @@ TEST(T30FramesTest, CapabilityFrameOctets) {
         {CapabilityKind::DIS, 2, 0, false, false, 0x4A, 0xF9},
         {CapabilityKind::DIS, 3, 0, false, false, 0x4E, 0xF9},
         {CapabilityKind::DIS, 4, 0, false, false, 0x4E, 0xF9},
-        {CapabilityKind::DIS, 5, 0, false, false, 0x56, 0xF9},
-        {CapabilityKind::DIS, 6, 5, true, true, 0x66, 0xF9},
+        {CapabilityKind::DIS, 5, 0, false, false, 0x6E, 0xF9},
+        {CapabilityKind::DIS, 6, 5, true, true, 0x6E, 0xF9},
         {CapabilityKind::DCS, 1, 0, false, false, 0x02, 0xF8},
         {CapabilityKind::DCS, 4, 5, false, false, 0x06, 0x88},
         {CapabilityKind::DCS, 4, 4, true, false, 0x46, 0xA8},  // fine 10 ms
