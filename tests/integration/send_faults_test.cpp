@@ -161,7 +161,12 @@ std::vector<FaultCase> Cases() {
         add(Case(names.back().c_str(), -8079, {-8079}), [&](FaultCase& c) {
             c.faxClass = cls;
             c.faults.rtnAfterPages = {1, 2, 3};
-            c.check = [](SendRig& rig) { EXPECT_EQ(rig.remote->Pages().size(), 3u); };
+            c.check = [](SendRig& rig) {
+                EXPECT_EQ(rig.remote->Pages().size(), 3u);
+                if (const auto* class2 = dynamic_cast<const Class2Modem*>(rig.modem.get())) {
+                    EXPECT_EQ(class2->HangupCode(), 2) << "the session was killed";
+                }
+            };
         });
     }
     return cases;
