@@ -315,6 +315,7 @@ void Class1Modem::LineSignalArrived(const LineSignal& signal) {
             return;
         case LineSignal::Kind::CarrierOff:
             if (state_ == State::RxData) {
+                SendShielded(std::vector<std::uint8_t>(kCarrierLossBytes, 0));
                 SendRaw(std::string{static_cast<char>(kDle), static_cast<char>(kEtx)});
                 BackToCommand(ResultCode::NoCarrier);
             } else if (state_ == State::RxHdlc) {

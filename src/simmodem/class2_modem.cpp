@@ -543,6 +543,7 @@ void Class2Modem::PageEnded() {
     pageScan_ = ScanPage(page_, session_ ? MinLineBytes(*session_) : 0);
     const PageScan& scan = pageScan_;
     pageQuality_ = carrierMatches_ && scan.lines > 0 && scan.BadLines() * 10 <= scan.codedLines ? 1 : 2;
+    page_.insert(page_.end(), kCarrierLossBytes, 0);
     phase_ = Phase::AwaitPostPage;
     postPageKnown_ = false;
     Arm(kT2);

@@ -2,6 +2,7 @@
 // the high-speed page modulations, named by their class 1 codes.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -39,5 +40,11 @@ const std::vector<int>& AllHighSpeedCodes();
 // high-speed carrier, the flag preamble for V.21.
 Micros StartUpTime(const Modulation& modulation);
 Micros ByteTime(const Modulation& modulation);
+
+// Zero bytes a receiving demodulator still delivers after a high-speed
+// carrier's last data bit, while it detects the carrier's loss. A page thus
+// never ends on the last bit of its RTC: decoders that read ahead of the code
+// they are on (efax does) would otherwise miss the RTC.
+inline constexpr std::size_t kCarrierLossBytes = 2;
 
 }  // namespace corvane::simmodem

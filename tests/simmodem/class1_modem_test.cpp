@@ -139,7 +139,7 @@ TEST_F(Class1Pair, FramesAndPageDataArriveAsSent) {
     for (int i = 0; i < 600; ++i) page += static_cast<char>(i * 7);
     b.terminal.Type(Shield(page) + kDleEtx);
     EXPECT_EQ(a.terminal.Until(kConnect), kConnect);
-    EXPECT_EQ(a.terminal.Until(kNoCarrier), Shield(page) + kDleEtx + kNoCarrier);
+    EXPECT_EQ(a.terminal.Until(kNoCarrier), Shield(page) + kCarrierEnd + kNoCarrier);
     EXPECT_TRUE(b.terminal.WaitFor(kOk));
     EXPECT_EQ(b.modem.Counters().underruns, 0);
 }
@@ -174,7 +174,7 @@ TEST_F(Class1Pair, ADroppedCarrierCutsThePage) {
     ASSERT_TRUE(b.terminal.WaitFor(kConnect));
     b.terminal.Type(std::string(300, 'x') + kDleEtx);
     ASSERT_TRUE(a.terminal.WaitFor(kConnect));
-    EXPECT_EQ(a.terminal.Until(kNoCarrier), std::string(100, 'x') + kDleEtx + kNoCarrier);
+    EXPECT_EQ(a.terminal.Until(kNoCarrier), std::string(100, 'x') + kCarrierEnd + kNoCarrier);
 }
 
 TEST_F(Class1Pair, ReceivingDataOnAV21CarrierIsAnFcError) {
@@ -215,7 +215,7 @@ TEST_F(Class1Pair, HardwareFlowHoldsAFastComputerAndAStallCountsAsUnderrun) {
     scheduler.RunFor(Seconds(30));  // the computer stalls: the line runs dry
     EXPECT_EQ(b.modem.Counters().underruns, 1);
     b.terminal.Type(kDleEtx);
-    EXPECT_EQ(a.terminal.Until(kNoCarrier), kConnect + std::string(6000, 'y') + kDleEtx + kNoCarrier);
+    EXPECT_EQ(a.terminal.Until(kNoCarrier), kConnect + std::string(6000, 'y') + kCarrierEnd + kNoCarrier);
 }
 
 TEST_F(Class1Pair, RemoteHangUpEndsAReception) {
@@ -346,7 +346,7 @@ TEST(Class1Flow, NoByteIsLostEitherWay) {
         ASSERT_TRUE(reader.WaitFor(kConnect)) << c.name;
         // The caller stops reading for a while: its port fills and holds the modem off.
         scheduler.RunFor(Seconds(20));
-        EXPECT_EQ(reader.Until(kNoCarrier, Seconds(60)), page + kDleEtx + kNoCarrier) << c.name;
+        EXPECT_EQ(reader.Until(kNoCarrier, Seconds(60)), page + kCarrierEnd + kNoCarrier) << c.name;
         EXPECT_EQ(reader.port().Overruns(), 0u) << c.name;
         EXPECT_EQ(writerModem.Counters().transmitOverflows, 0) << c.name;
         EXPECT_EQ(readerModem.Counters().receiveOverflows, 0) << c.name;

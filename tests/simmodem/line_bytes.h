@@ -4,12 +4,17 @@
 #include <initializer_list>
 #include <string>
 
+#include "simmodem/modulation.h"
+
 namespace corvane::simmodem::testing {
 
 inline const std::string kOk = "\r\nOK\r\n";
 inline const std::string kConnect = "\r\nCONNECT\r\n";
 inline const std::string kNoCarrier = "\r\nNO CARRIER\r\n";
 inline const std::string kDleEtx = "\x10\x03";
+// How received high-speed data ends: the demodulator's fill while it detects
+// the carrier's loss, then DLE ETX.
+inline const std::string kCarrierEnd = std::string(kCarrierLossBytes, '\0') + kDleEtx;
 
 inline std::string Bytes(std::initializer_list<int> values) {
     std::string out;
