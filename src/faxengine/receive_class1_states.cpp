@@ -272,7 +272,13 @@ void ReceiveMachine::AwaitPostPage(const SessionEvent& event) {
 }
 
 void ReceiveMachine::ClosePage(const SessionEvent&) {
-    if (!UpdatePageHeader()) {
+    // A page without its end-of-page code lost its carrier: it is taken
+    // off the file and refused, so the sender trains again and repeats it.
+    pageRefused_ = !pageEnd_.PageEnded();
+    if (pageRefused_) {
+        file_.DiscardPage();
+        --data().currentPage;
+    } else if (!UpdatePageHeader()) {
         ReportError(data().faxErrorCode);
         SetState(S::CallFailed);
         return;
@@ -286,9 +292,16 @@ void ReceiveMachine::MCFReady(const SessionEvent& event) {
     if (!event.data)
         return;
     if (control().ReplyConnect()) {
-        SendShortFrame(session(), kFcfMCF);
+        SendShortFrame(session(), pageRefused_ ? kFcfRTN : kFcfMCF);
         control().ResetResponse();
     } else if (control().ReplyOK()) {
+        if (pageRefused_) {
+            pageRefused_ = false;
+            nextPage_ = kNextInOpenFile;
+            control().ReceiveFrameCommand();
+            SetState(S::AwaitDCS);
+            return;
+        }
         if (morePages_) {
             control().SendModulationCommand("AT+FRM=" + params().modulationCode);
             nextPage_ = kNextInOpenFile;

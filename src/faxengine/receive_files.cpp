@@ -62,6 +62,18 @@ std::string SafeRemoteID(std::string_view id) {
     return safe;
 }
 
+void EndOfPageWatch::Add(std::uint8_t byte) {
+    for (int bit = 0; bit < 8; ++bit) {
+        if (((byte >> bit) & 1) == 0) {
+            ++zeros_;
+            continue;
+        }
+        // Eleven zeros and a one make an end-of-line code; any other one is line data.
+        eolRun_ = zeros_ >= 11 ? eolRun_ + 1 : 0;
+        zeros_ = 0;
+    }
+}
+
 int ReceiveFile::Create(const std::string& path, const std::string& remoteID) {
     Close();
     if (path.empty()) {

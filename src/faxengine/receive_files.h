@@ -29,6 +29,20 @@ std::string DefaultReceiveName(ReceiveNaming naming, const std::string& dir,
 // owner: characters outside printable ASCII become '?', at most 20 kept.
 std::string SafeRemoteID(std::string_view id);
 
+// Follows T.4 page data (least significant bit first) to tell whether it
+// ended with the end-of-page code, six end-of-line codes in a row: a page
+// whose carrier was lost mid-way does not.
+class EndOfPageWatch {
+  public:
+    void Reset() { zeros_ = 0, eolRun_ = 0; }
+    void Add(std::uint8_t byte);
+    bool PageEnded() const { return eolRun_ >= 6; }
+
+  private:
+    int zeros_ = 0;
+    int eolRun_ = 0;
+};
+
 class ReceiveFile {
   public:
     static constexpr std::size_t kBlockSize = 4096;

@@ -189,6 +189,11 @@ bool ReceiveMachine::Awaited(const SessionEvent& event, bool awaited) {
 bool ReceiveMachine::Accepted(const SessionEvent& event) {
     if (!event.data)
         return false;
+    // A call may ring in while the modem is set up; the command's own reply follows.
+    if (control().ResponseBuffer().find("RING") != std::string::npos) {
+        control().ResetResponse();
+        return false;
+    }
     if (!control().ReplyOK()) {
         Fail(ecFaxInitError);
         return false;
@@ -251,6 +256,7 @@ bool ReceiveMachine::StoreByte(std::uint8_t byte) {
         // Class 2 modems hand page data over with the bit order reversed.
         byte = ReversedBits(byte);
     }
+    pageEnd_.Add(byte);
     if (const int code = file_.Store(byte); code != 0) {
         ReportError(code);
         return false;
@@ -318,12 +324,8 @@ void ReceiveMachine::CallReset(const SessionEvent&) {
 }
 
 void ReceiveMachine::RxClass1Selected(const SessionEvent& event) {
-    if (!event.data)
+    if (!Accepted(event))
         return;
-    if (!control().ReplyOK()) {
-        Fail(ecFaxInitError);
-        return;
-    }
     control().SwitchToNormalBaud();
     TimerOff();
     Progress(kProgressWaitingForCall);

@@ -164,6 +164,8 @@ class ReceiveMachine : public StateMachine<ReceiveMachine, ReceiveState,
     void PageEnded();
 
     ReceiveFile file_;
+    EndOfPageWatch pageEnd_;
+    bool pageRefused_ = false;  // a class 1 page cut short, answered with RTN
     bool statusOpen_ = false;
     std::uint8_t dleState_ = 0xFF;
     std::uint8_t nextPage_ = kNextNewFile;

@@ -35,6 +35,7 @@ void ReceiveMachine::RxPageStart(const SessionEvent&) {
         }
     }
     modem().dataCount = 0;
+    pageEnd_.Reset();
     dleState_ = 0xFF;
     SetTimeout(control().replyTimeout);
     d.bytesTransferred = 0;
