@@ -2,40 +2,17 @@
 // lines, the outcome line and exit code, and the pages the remote stored.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <thread>
 
+#include "cli_run.h"
 #include "send_rig.h"
 #include "simmodem/apf_pages.h"
 
 namespace corvane::integration {
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    std::string output;
-};
-
 CliRun RunSend(const std::string& arguments) {
-    const std::string command =
-        std::string(CORVANE_BIN_DIR) + "/corvane-fax send " + arguments + " 2>&1";
-    CliRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        run.output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return RunFaxCommand("send", arguments);
 }
 
 TEST(SendCommand, SendsToTheSimulatedRemoteInEachClass) {
@@ -79,35 +56,6 @@ TEST(SendCommand, FailuresAndBadArgumentsExitNonZero) {
     }
 }
 
-// corvane-modem with one class 2.0 modem on a pseudo-terminal, for the
-// device path; its line runs ten times faster than real time.
-class ModemOnPty {
-  public:
-    ModemOnPty(const std::string& link, const std::string& storeDir) {
-        const std::string program = std::string(CORVANE_BIN_DIR) + "/corvane-modem";
-        const std::string machine = "555:" + storeDir;
-        std::vector<std::string> args = {
-            program, "--pty", link, "--class", "2.0", "--answer-machine", machine, "--speed", "10"};
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-            pid_ = 0;
-        for (int i = 0; i < 100 && !std::filesystem::exists(link); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-    }
-    ~ModemOnPty() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-
-  private:
-    pid_t pid_ = 0;
-};
-
 TEST(SendCommand, SendsThroughAModemOnAPseudoTerminal) {
     const std::string fax = TempPath("pty.apf");
     WriteFax(fax, {PageRaster(1, 40)}, true);
@@ -116,7 +64,8 @@ TEST(SendCommand, SendsThroughAModemOnAPseudoTerminal) {
     std::filesystem::remove_all(store);
     std::filesystem::create_directories(store);
     std::filesystem::remove(link);
-    const ModemOnPty modem(link, store);
+    const ModemOnPty modem(
+        link, {"--class", "2.0", "--answer-machine", "555:" + store, "--speed", "10"});
     ASSERT_TRUE(std::filesystem::exists(link));
 
     const CliRun run =

@@ -2,9 +2,6 @@
 // printed as a line. "--device sim" sends through an in-process simulated
 // modem to a remote fax machine that keeps what it received, in virtual
 // time; any other device is a serial port driven by the Qt event loop.
-#include <QCoreApplication>
-#include <QTimer>
-
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -12,6 +9,7 @@
 #include <string>
 
 #include "command_registry.h"
+#include "session_cli.h"
 #include "faxengine/engine_codes.h"
 #include "faxengine/fax_components.h"
 #include "faxengine/fax_exceptions.h"
@@ -19,8 +17,6 @@
 #include "faxengine/scheduler.h"
 #include "faxengine/sim_port.h"
 #include "faximage/fax_errors.h"
-#include "platform/device_port.h"
-#include "platform/qt_platform.h"
 #include "simmodem/apf_pages.h"
 #include "simmodem/class2_modem.h"
 #include "simmodem/remote_fax.h"
@@ -57,15 +53,6 @@ struct SendOptions {
     std::string file;
 };
 
-std::optional<unsigned long> Number(const std::string& text, unsigned long max) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
-        text.size() > 9) {
-        return std::nullopt;
-    }
-    const unsigned long value = std::stoul(text);
-    return value <= max ? std::optional<unsigned long>(value) : std::nullopt;
-}
-
 std::optional<SendOptions> ParseSend(const Arguments& args) {
     SendOptions o;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -73,7 +60,7 @@ std::optional<SendOptions> ParseSend(const Arguments& args) {
         const bool hasValue = i + 1 < args.size();
         const auto value = [&]() -> const std::string& { return args[++i]; };
         const auto count = [&](unsigned long max) {
-            return hasValue ? Number(value(), max) : std::nullopt;
+            return hasValue ? CountArgument(value(), max) : std::nullopt;
         };
         if (a == "--pulse") {
             o.pulse = true;
@@ -104,17 +91,10 @@ std::optional<SendOptions> ParseSend(const Arguments& args) {
         } else if (a == "--trace") {
             o.trace = value();
         } else if (a == "--class") {
-            const std::string c = value();
-            if (c == "auto")
-                o.faxClass = engine::FaxClass::fcDetect;
-            else if (c == "1")
-                o.faxClass = engine::FaxClass::fcClass1;
-            else if (c == "2")
-                o.faxClass = engine::FaxClass::fcClass2;
-            else if (c == "2.0")
-                o.faxClass = engine::FaxClass::fcClass2_0;
-            else
+            const auto c = FaxClassArgument(value());
+            if (!c)
                 return std::nullopt;
+            o.faxClass = *c;
         } else if (a == "--bps") {
             const auto v = count(14400);
             if (!v || *v < 2400)
@@ -244,27 +224,14 @@ int SendThroughSimulator(const SendOptions& o) {
 }
 
 int SendThroughDevice(const SendOptions& o) {
-    int argc = 1;
-    char name[] = "corvane-fax";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-    platform::QtPlatform qtPlatform;
-    platform::DevicePort port(qtPlatform, qtPlatform, o.device);
-    if (const int opened = port.Open(); opened != 0) {
-        std::printf("Fax was not sent. %s\n", ErrorText(opened).c_str());
-        return kFailure;
-    }
-    const int code = Send(port, qtPlatform, qtPlatform, o, [&](const std::function<bool()>& done) {
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (done())
-                app.quit();
+    return RunOnDevice(
+        o.device,
+        [&](engine::ComPort& port, const engine::Clock& clock, engine::Platform& platform,
+            const RunLoop& loop) { return Report(Send(port, clock, platform, o, loop)); },
+        [](int code) {
+            std::printf("Fax was not sent. %s\n", ErrorText(code).c_str());
+            return kFailure;
         });
-        poll.start(20);
-        if (!done())
-            app.exec();
-    });
-    return Report(code);
 }
 
 int RunSend(const Arguments& args) {
