@@ -85,13 +85,30 @@ void MinLineBytesUpdate(SessionParameters& params) {
         params.sessionBPS / 8000);
 }
 
+// The rate a DCS names, by its four rate bits (octet 2, 0x3C) as T.30
+// codes them: V.27 ter and V.29 in the low pair, V.17 with 0x20, V.33 with
+// 0x10. V.17 and V.33 codes of 9600 and 7200 map to the V.29 rates of the
+// same speed; combinations T.30 leaves undefined are read by the low pair.
+int RateIndexOfDcsBits(std::uint8_t octet2) {
+    static constexpr std::array<int, 4> kIndexOfLowBits{1, 4, 2, 3};
+    const int low = kIndexOfLowBits[(octet2 & 0x0C) >> 2];
+    switch (octet2 & 0x3C) {
+        case 0x20:
+        case 0x10: return 6;
+        case 0x28:
+        case 0x18: return 5;
+        default: return low;
+    }
+}
+
 void DecodeCapabilities(SessionParameters& params, CapabilityKind kind, std::uint8_t octet2,
                         std::uint8_t octet3, bool pageFine, bool pageWide) {
     params.remoteRates = {false, true, true, false, false, false, false};
     if (kind == CapabilityKind::DIS) {
         RateFlags& remote = params.remoteRates;
-        remote[6] = (octet2 & 0x20) != 0;
-        remote[5] = (octet2 & 0x10) != 0;
+        // The V.17 bit offers both 14400 and 12000; the V.33 bit alone offers
+        // nothing a class 1 modem can train with.
+        remote[6] = remote[5] = (octet2 & 0x20) != 0;
         if ((octet2 & 0x0C) == 0x04) {
             remote[4] = true;
         } else if ((octet2 & 0x0C) == 0x0C) {
@@ -111,14 +128,7 @@ void DecodeCapabilities(SessionParameters& params, CapabilityKind kind, std::uin
         params.remoteFine = (octet2 & 0x40) != 0;
         params.remoteWide = (octet3 & 3) == 1;
     } else {
-        static constexpr std::array<int, 4> kIndexOfLowBits{1, 4, 2, 3};
-        if (octet2 & 0x20) {
-            params.rateIndex = 6;
-        } else if (octet2 & 0x10) {
-            params.rateIndex = 5;
-        } else {
-            params.rateIndex = kIndexOfLowBits[(octet2 & 0x0C) >> 2];
-        }
+        params.rateIndex = RateIndexOfDcsBits(octet2);
         params.sessionFine = (octet2 & 0x40) != 0;
         params.sessionWide = (octet3 & 3) == 1;
     }

@@ -55,8 +55,9 @@ constexpr std::array<RateBits, kRateCount + 1> kRateBits{{
     {0x08, 0x08},
     {0x0C, 0x0C},
     {0x0C, 0x04},
-    // A DIS offers V.17 by the one combination T.30 has for it.
-    {0x2C, 0x10},
+    // A DIS offers V.17 by the one combination T.30 has for it; a DCS
+    // names V.17 12000 as 0x28 (0x10 would be V.33 14400).
+    {0x2C, 0x28},
     {0x2C, 0x20},
 }};
 

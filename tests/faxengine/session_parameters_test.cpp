@@ -24,12 +24,14 @@ TEST(SessionParametersTest, DisOffersAndTheChosenRate) {
         {0x08, 14400, {false, true, true, false, false, false, false}, 2},  // 0x08: only V.27 ter
         {0x04, 14400, {false, true, true, false, true, false, false}, 4},
         {0x0C, 14400, {false, true, true, true, true, false, false}, 4},
-        {0x2C, 14400, {false, true, true, true, true, false, true}, 6},
-        {0x1C, 14400, {false, true, true, true, true, true, false}, 5},
-        {0x2C, 9600, {false, true, true, true, true, false, true}, 4},
-        {0x2C, 7200, {false, true, true, true, true, false, true}, 3},
+        {0x2C, 14400, {false, true, true, true, true, true, true}, 6},
+        {0x2C, 12000, {false, true, true, true, true, true, true}, 5},
+        // V.33 alone: nothing above 9600 that a class 1 modem trains with.
+        {0x1C, 14400, {false, true, true, true, true, false, false}, 4},
+        {0x2C, 9600, {false, true, true, true, true, true, true}, 4},
+        {0x2C, 7200, {false, true, true, true, true, true, true}, 3},
         // Below every rate: no rate qualifies, 2400 is kept as the floor.
-        {0x2C, 1200, {false, true, true, true, true, false, true}, 1},
+        {0x2C, 1200, {false, true, true, true, true, true, true}, 1},
     };
     for (const Case& c : cases) {
         SessionParameters params = AllLocalRates();
@@ -61,8 +63,12 @@ TEST(SessionParametersTest, DcsRateResolutionWidthAndScanTime) {
         {0x00, 0x70, 1, false, false, 0, 0},   // no minimum: lines go without fill
         {0x08, 0x10, 2, false, false, 1, 3},
         {0x0C, 0x20, 3, false, false, 3, 9},
-        {0x50, 0x30, 5, true, false, 4, 15},  // 12000, fine 10 ms
-        {0x60, 0x41, 6, true, true, 7, 72},   // 14400, 40 ms
+        {0x68, 0x30, 5, true, false, 4, 15},  // V.17 12000, fine 10 ms
+        {0x60, 0x41, 6, true, true, 7, 72},   // V.17 14400, 40 ms
+        {0x50, 0x30, 6, true, false, 4, 18},  // V.33 14400
+        {0x18, 0x00, 5, false, false, 5, 30},  // V.33 12000
+        {0x24, 0x00, 4, false, false, 5, 24},  // V.17 9600
+        {0x2C, 0x00, 3, false, false, 5, 18},  // V.17 7200
         {0x04, 0x51, 4, false, true, 6, 48},
         {0x04, 0x62, 4, false, false, 2, 12},  // width bits 2: not 2048
     };
@@ -100,7 +106,7 @@ TEST(SessionParametersTest, FallBackFindsTheNextRateBothSidesAccept) {
     const Case cases[] = {
         {0x08, {2, 1, 0}},  // remote offers 2400 and 4800 only
         {0x0C, {3, 2, 1, 0}},
-        {0x2C, {4, 3, 2, 1, 0}},  // from 14400: 12000 is not offered
+        {0x2C, {5, 4, 3, 2, 1, 0}},  // from 14400 through V.17 12000
     };
     for (const Case& c : cases) {
         SessionParameters params = AllLocalRates();

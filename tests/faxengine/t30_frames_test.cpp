@@ -46,7 +46,7 @@ TEST(T30FramesTest, CapabilityFrameOctets) {
         {CapabilityKind::DCS, 1, 0, false, false, 0x02, 0xF8},
         {CapabilityKind::DCS, 4, 5, false, false, 0x06, 0x88},
         {CapabilityKind::DCS, 4, 4, true, false, 0x46, 0xA8},  // fine 10 ms
-        {CapabilityKind::DCS, 5, 6, false, true, 0x12, 0xC9},
+        {CapabilityKind::DCS, 5, 6, false, true, 0x2A, 0xC9},  // V.17 12000
         {CapabilityKind::DCS, 6, 2, true, false, 0x62, 0x98},
         {CapabilityKind::DCS, 3, 1, false, false, 0x0E, 0x98},
         {CapabilityKind::DCS, 2, 7, false, true, 0x0A, 0xC9},

@@ -116,6 +116,17 @@ std::vector<FaultCase> Cases() {
             EXPECT_EQ(rig.fax.SessionBPS(), 7200u);
         };
     });
+    add(Case("FttAt14400FallsBackToV17At12000"), [](FaultCase& c) {
+        c.faults.failTrainingAt = {14400};
+        c.configure = [](SendRig& rig) { rig.fax.desiredBPS = 14400; };
+        c.check = [](SendRig& rig) {
+            const std::vector<std::string>& log = rig.remote->Log();
+            EXPECT_EQ(std::count(log.begin(), log.end(), "rx DCS"), 2);
+            ASSERT_EQ(rig.remote->Pages().size(), 3u);
+            EXPECT_EQ(rig.remote->Pages()[0].modulation.bitsPerSecond, 12000);
+            EXPECT_EQ(rig.fax.SessionBPS(), 12000u);
+        };
+    });
     add(Case("TrainingFailsDownTo2400", -8072, {-8072}), [](FaultCase& c) {
         c.faults.failTrainingAt = {2400, 4800, 7200, 9600};
     });
