@@ -28,8 +28,8 @@ std::uint32_t DateStampNow() {
 }
 }  // namespace
 
-std::string DefaultReceiveName(ReceiveNaming naming, const std::string& dir,
-                               const std::string& ext, const std::tm& today) {
+std::string DefaultReceiveName(ReceiveNaming naming, const std::string& dir, const std::string& ext,
+                               const std::tm& today) {
     if (naming == ReceiveNaming::rnNone) {
         return "noname.apf";
     }
@@ -37,8 +37,9 @@ std::string DefaultReceiveName(ReceiveNaming naming, const std::string& dir,
     if (!prefix.empty() && prefix.back() != '/' && prefix.back() != ':') {
         prefix += '/';
     }
-    prefix += naming == ReceiveNaming::rnDated ? TwoDigits(today.tm_mon + 1) + TwoDigits(today.tm_mday)
-                                               : std::string("FAX");
+    prefix += naming == ReceiveNaming::rnDated
+                  ? TwoDigits(today.tm_mon + 1) + TwoDigits(today.tm_mday)
+                  : std::string("FAX");
     for (int n = 1; n <= 9999; ++n) {
         char number[8];
         std::snprintf(number, sizeof number, "%04d", n);

@@ -22,8 +22,8 @@ enum class ReceiveNaming { rnNone, rnNumbered, rnDated };
 // "FAX0001.APF" (numbered) or "12310001.APF" (dated, month and day) in dir,
 // the first name no file has yet; "NONAME.APF" when all 9999 exist; the
 // none mode always gives "noname.apf".
-std::string DefaultReceiveName(ReceiveNaming naming, const std::string& dir,
-                               const std::string& ext, const std::tm& today);
+std::string DefaultReceiveName(ReceiveNaming naming, const std::string& dir, const std::string& ext,
+                               const std::tm& today);
 
 // A far end's identifier as it may reach a file header, a log or the
 // owner: characters outside printable ASCII become '?', at most 20 kept.

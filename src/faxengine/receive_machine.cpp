@@ -113,8 +113,8 @@ void ReceiveMachine::Prepare() {
             if (control().CommandAndWait(commands.selectClass)) {
                 control().SwitchToNormalBaud();
                 if (control().CommandAndWait("AT+FCR=1") &&
-                    control().CommandAndWait(std::string(commands.localID) + "=\"" +
-                                             d.stationID + "\"")) {
+                    control().CommandAndWait(std::string(commands.localID) + "=\"" + d.stationID +
+                                             "\"")) {
                     control().CommandAndWait(std::string("AT+FAA=") + modem().faxAndData);
                 }
             }

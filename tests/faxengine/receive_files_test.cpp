@@ -65,7 +65,7 @@ TEST(EndOfPage, SeesSixEndOfLineCodesInARow) {
         {{}, false},
         {rtc, true},
         {std::vector<std::uint8_t>(rtc.begin(), rtc.end() - 3), false},  // cut short
-        {Bytes({0x00, 0x80, 0xB2, 0x59, 0x01}), false},               // one line, no end
+        {Bytes({0x00, 0x80, 0xB2, 0x59, 0x01}), false},                  // one line, no end
     };
     for (const auto& c : cases) {
         EndOfPageWatch watch;

@@ -121,9 +121,19 @@ TEST_P(ReceiveData, StoresWhatThePageCarried) {
 // shielded DLE (0x10) as 0x08.
 const DataCase kDataCases[] = {
     {"reversed", {Bytes({0x01, 0x02, 0xF0})}, {"1"}, false, Bytes({0x80, 0x40, 0x0F}), {4, 5}, {}},
-    {"dle_pairs", {Bytes({0x10, 0x10, 0x01, 0x10, 0x41})}, {"1"}, false, Bytes({0x08, 0x80, 0x82}),
-     {4, 5}, {}},
-    {"bad_page_replaced", {Bytes({0x01}), Bytes({0x02})}, {"2", "1"}, false, Bytes({0x40}), {4, 5},
+    {"dle_pairs",
+     {Bytes({0x10, 0x10, 0x01, 0x10, 0x41})},
+     {"1"},
+     false,
+     Bytes({0x08, 0x80, 0x82}),
+     {4, 5},
+     {}},
+    {"bad_page_replaced",
+     {Bytes({0x01}), Bytes({0x02})},
+     {"2", "1"},
+     false,
+     Bytes({0x40}),
+     {4, 5},
      {}},
     {"sender_stops", {Bytes({0x01, 0x02})}, {"1"}, true, "", {4, 7}, {-6006}},
 };

@@ -47,7 +47,7 @@ TEST(ReceiveCommand, BadArgumentsAndUnreadableFilesExitNonZero) {
         int exitCode;
     } cases[] = {
         {"", 2},
-        {"--device sim", 2},                           // the simulator needs a caller
+        {"--device sim", 2},                          // the simulator needs a caller
         {"--device /dev/ttyS0 --sim-call x.apf", 2},  // a caller only on the simulator
         {"--device sim --sim-call x.apf --class 3", 2},
         {"--device sim --sim-call x.apf --ring 0", 2},
@@ -69,10 +69,10 @@ TEST(ReceiveCommand, ReceivesThroughAModemOnAPseudoTerminal) {
     const std::string link = TempPath("rx_pty_link");
     std::filesystem::remove(link);
     // Class 2.0 leaves the line timing to the modem, so its line may run faster than real time.
-    const ModemOnPty modem(link, {"--class", "2.0", "--call-in", link + ":" + fax, "--speed", "10"});
+    const ModemOnPty modem(link,
+                           {"--class", "2.0", "--call-in", link + ":" + fax, "--speed", "10"});
     ASSERT_TRUE(std::filesystem::exists(link));
-    const CliRun run =
-        RunReceive("--device " + link + " --class 2.0 --dir " + dir + " --once");
+    const CliRun run = RunReceive("--device " + link + " --class 2.0 --dir " + dir + " --once");
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("Received " + dir + "/FAX0001.APF pages=2 from=\"5550199\"\n"),
               std::string::npos)

@@ -2,6 +2,9 @@
 // caller, a carrier lost mid-page, and what each leaves on disk.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "faxengine/fax_log.h"
 #include "receive_rig.h"
 
 namespace corvane::integration {
@@ -60,6 +63,31 @@ TEST(ReceiveFaults, RefusedCallerIsSkippedAndTheNextOneTaken) {
     }
 }
 
+TEST(ReceiveFaults, HistoryTellsEachCall) {
+    ReceiveRig rig(FaxClass::fcClass2, "history", Caller(1));
+    CvFaxLog log;
+    log.faxHistoryName = rig.dir + "/../corvane_receive_history.his";
+    std::filesystem::remove(log.faxHistoryName);
+    rig.fax.SetFaxLog(&log);
+    bool refuse = true;
+    rig.fax.onFaxAccept = [&](CvCustomReceiveFax&, bool& accept) { accept = !refuse; };
+    rig.Start();
+    rig.Call();
+    refuse = false;
+    rig.NewCaller(Caller(1));
+    rig.Call();
+    std::ifstream in(log.faxHistoryName, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t skipped = text.find("Receive skipped at ");
+    const std::size_t started =
+        text.find("Receive " + rig.dir + "/FAX0001.APF from 5550100 started at ");
+    const std::size_t ok = text.find("Receive finished OK at ");
+    EXPECT_NE(skipped, std::string::npos) << text;
+    EXPECT_NE(started, std::string::npos) << text;
+    EXPECT_NE(ok, std::string::npos) << text;
+    EXPECT_TRUE(skipped < started && started < ok) << text;
+}
+
 TEST(ReceiveFaults, OneFaxFinishesAfterTheFirstGoodCall) {
     ReceiveRig rig(FaxClass::fcClass2, "onefax", Caller(1));
     rig.fax.oneFax = true;
@@ -95,12 +123,9 @@ TEST(ReceiveFaults, StatusDisplayOpensPerCallUnlessConstant) {
 // Whatever a caller calls itself, at most 20 printable characters reach
 // the owner, the log and the file header.
 TEST(ReceiveFaults, CallerIdentifiersAreCleanedBeforeUse) {
-    const std::string ids[] = {"",
-                               "1",
-                               "12345678901234567890",
-                               "123456789012345678901",
-                               std::string("\x01\x1b[2J<script>$(rm -rf ~)\x7f") +
-                                   std::string(230, '\xfe')};
+    const std::string ids[] = {
+        "", "1", "12345678901234567890", "123456789012345678901",
+        std::string("\x01\x1b[2J<script>$(rm -rf ~)\x7f") + std::string(230, '\xfe')};
     for (const FaxClass cls : kClasses) {
         for (std::size_t i = 0; i < std::size(ids); ++i) {
             SCOPED_TRACE(ClassName(cls) + " id " + std::to_string(i));
@@ -108,7 +133,9 @@ TEST(ReceiveFaults, CallerIdentifiersAreCleanedBeforeUse) {
             caller.stationId = ids[i];
             ReceiveRig rig(cls, "id" + ClassName(cls) + std::to_string(i), caller);
             std::string seenAtAccept;
-            rig.fax.onFaxAccept = [&](CvCustomReceiveFax& f, bool&) { seenAtAccept = f.RemoteID(); };
+            rig.fax.onFaxAccept = [&](CvCustomReceiveFax& f, bool&) {
+                seenAtAccept = f.RemoteID();
+            };
             rig.Start();
             rig.Call();
             ASSERT_EQ(rig.files.size(), 1u);
@@ -117,7 +144,8 @@ TEST(ReceiveFaults, CallerIdentifiersAreCleanedBeforeUse) {
             for (const std::string& text : {seenAtAccept, header.StationId()}) {
                 EXPECT_LE(text.size(), 20u);
                 for (const char c : text) {
-                    EXPECT_TRUE(c >= 0x20 && c <= 0x7E) << "byte " << int(static_cast<unsigned char>(c));
+                    EXPECT_TRUE(c >= 0x20 && c <= 0x7E)
+                        << "byte " << int(static_cast<unsigned char>(c));
                 }
             }
             EXPECT_TRUE(rig.caller->Succeeded()) << rig.caller->FailureReason();
@@ -160,7 +188,8 @@ TEST(ReceiveFaults, CarrierLostMidPageKeepsOnlyCompletePages) {
             rig.network.SetFaults(kOurNumber, {});
             rig.NewCaller(Caller(1));
             rig.Call();
-            EXPECT_TRUE(rig.caller->Succeeded()) << "the next call: " << rig.caller->FailureReason();
+            EXPECT_TRUE(rig.caller->Succeeded())
+                << "the next call: " << rig.caller->FailureReason();
         }
     }
 }

@@ -33,8 +33,8 @@ inline FaxPage CodedPage(const Lines& raster, bool fine) {
     return page;
 }
 
-inline std::vector<FaxPage> TestPages(int count, bool fine, int width = faximage::kStandardLineWidth,
-                                      int lines = 60) {
+inline std::vector<FaxPage> TestPages(int count, bool fine,
+                                      int width = faximage::kStandardLineWidth, int lines = 60) {
     std::vector<FaxPage> pages;
     for (int p = 1; p <= count; ++p) pages.push_back(CodedPage(PageRaster(p, lines, width), fine));
     return pages;
@@ -71,7 +71,8 @@ struct ReceiveRig {
         fax.onFaxFinish = [this](CvCustomAbstractFax&, int code) { finishes.push_back(code); };
         fax.onFaxLog = [this](CvCustomAbstractFax& f, FaxLogCode code) {
             logCodes.push_back(static_cast<int>(code));
-            if (code == FaxLogCode::lcReceiveStart) files.push_back(f.faxFile);
+            if (code == FaxLogCode::lcReceiveStart)
+                files.push_back(f.faxFile);
         };
         fax.onFaxStatus = [this](CvCustomAbstractFax&, bool first, bool last) {
             firsts += first;

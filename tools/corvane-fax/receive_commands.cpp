@@ -143,8 +143,8 @@ class Receiver {
 
   private:
     void ShowStatus() {
-        const std::string text = std::string(engine::ProgressText(fax_.FaxProgress())) +
-                                 "; page " + std::to_string(fax_.CurrentPage()) + "; " +
+        const std::string text = std::string(engine::ProgressText(fax_.FaxProgress())) + "; page " +
+                                 std::to_string(fax_.CurrentPage()) + "; " +
                                  std::to_string(fax_.BytesTransferred()) + " bytes";
         if (text != lastStatus_) {
             std::printf("%s\n", text.c_str());
