@@ -115,6 +115,9 @@ int ReceiveFile::Store(std::uint8_t byte) {
     if (file_ == nullptr) {
         return ecFileNotOpen;
     }
+    if (pageStart_ < 0) {
+        return 0;  // outside a page the data has no place in the chain
+    }
     buffer_[buffered_++] = byte;
     ++pageLength_;
     return buffered_ == kBlockSize ? Flush() : 0;

@@ -17,7 +17,9 @@ constexpr std::uint32_t kSoonTicks = 1;
 void ReceiveMachine::RxPageStart(const SessionEvent&) {
     FaxSessionData& d = data();
     ++d.currentPage;
-    if (nextPage_ == kNextInOpenFile) {
+    // A page after a post-page command that starts nothing here still goes
+    // into the open file, so its data never lands outside a page.
+    if (nextPage_ == kNextInOpenFile || (nextPage_ != kNextNewFile && file_.IsOpen())) {
         if (!WritePageStart()) {
             SetState(S::CallFailed);
             return;

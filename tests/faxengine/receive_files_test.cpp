@@ -113,6 +113,25 @@ TEST(ReceiveFileTest, PagesCompleteOneByOneAndADiscardedPageLeavesNoTrace) {
     EXPECT_EQ(page.pageFlags, faximage::pfWide);
 }
 
+TEST(ReceiveFileTest, DataOutsideAPageNeverBreaksTheChain) {
+    const std::string path = FreshDir("outside") + "/FAX0001.APF";
+    ReceiveFile file;
+    ASSERT_EQ(file.Create(path, ""), 0);
+    ASSERT_EQ(file.Store(0x77), 0);
+    ASSERT_EQ(file.BeginPage(0), 0);
+    ASSERT_EQ(file.Store(0x01), 0);
+    ASSERT_EQ(file.EndPage(""), 0);
+    ASSERT_EQ(file.Store(0x77), 0);
+    ASSERT_EQ(file.BeginPage(0), 0);
+    ASSERT_EQ(file.Store(0x02), 0);
+    ASSERT_EQ(file.EndPage(""), 0);
+    file.Close();
+    faximage::ApfPageHeader page;
+    ASSERT_EQ(faximage::LookupPageHeader(path, 2, page), 0);
+    EXPECT_EQ(page.dataLength, 1u);
+    EXPECT_EQ(std::filesystem::file_size(path), 64u + 2 * (16 + 1));
+}
+
 TEST(ReceiveFileTest, UnwritablePathGivesAFileCode) {
     ReceiveFile file;
     EXPECT_EQ(file.Create("/nonexistent-corvane/FAX0001.APF", "x"), -2);
