@@ -56,7 +56,9 @@ TEST(ApfFileName, AddsTheExtensionOnlyWhenTheNameHasNone) {
 
 class ApfPageReaderTest : public ::testing::Test {
   protected:
-    std::string path = ::testing::TempDir() + "send_reader.apf";
+    // One file per test: ctest runs the tests of this fixture side by side.
+    std::string path = ::testing::TempDir() + "send_reader_" +
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".apf";
 
     void WriteTwoPages() {
         faximage::ApfWriter writer;
