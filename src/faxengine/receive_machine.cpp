@@ -125,11 +125,11 @@ void ReceiveMachine::Prepare() {
 }
 
 void ReceiveMachine::RunState(const SessionEvent& event) {
-    const auto spec = [this] { return kTable[static_cast<std::size_t>(state())]; };
-    if (spec().kind == kReply && event.data) {
+    const auto entry = [this] { return kTable[static_cast<std::size_t>(state())]; };
+    if (entry().kind == kReply && event.data) {
         LineFailed();
     }
-    (this->*spec().handler)(event);
+    (this->*entry().handler)(event);
 }
 
 bool ReceiveMachine::LineFailed() {

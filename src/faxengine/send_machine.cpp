@@ -152,11 +152,11 @@ void SendMachine::Prepare() {
 }
 
 void SendMachine::RunState(const SessionEvent& event) {
-    const auto spec = [this] { return kTable[static_cast<std::size_t>(state())]; };
-    if (spec().kind == kReply && event.data) {
+    const auto entry = [this] { return kTable[static_cast<std::size_t>(state())]; };
+    if (entry().kind == kReply && event.data) {
         LineFailed();  // may move to FaxFailed, whose handler then runs
     }
-    (this->*spec().handler)(event);
+    (this->*entry().handler)(event);
 }
 
 bool SendMachine::LineFailed() {
