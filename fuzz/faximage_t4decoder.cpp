@@ -22,7 +22,8 @@ struct Outcome {
 
 LineHandler Collect(Outcome& outcome) {
     return [&outcome](const std::uint8_t* line, int bytes) {
-        if (bytes != kStandardLineWidth / 8 && bytes != kWideLineWidth / 8) std::abort();
+        if (bytes != kStandardLineWidth / 8 && bytes != kWideLineWidth / 8)
+            std::abort();
         outcome.lines.emplace_back(line, line + bytes);
     };
 }
@@ -30,7 +31,8 @@ LineHandler Collect(Outcome& outcome) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
+    if (size == 0)
+        return 0;
     const bool byteByByte = data[0] & 1;
     ++data;
     --size;
@@ -41,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tableDecoder.StartPage();
     treeDecoder.StartPage();
     if (byteByByte) {
-        while (table.consumed < size && !tableDecoder.PageEnded()) tableDecoder.DecodeByte(data[table.consumed++]);
+        while (table.consumed < size && !tableDecoder.PageEnded())
+            tableDecoder.DecodeByte(data[table.consumed++]);
     } else {
         table.consumed = tableDecoder.DecodeBlock(data, size);
     }
@@ -51,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     table.pageEnded = tableDecoder.PageEnded();
     tree.pageEnded = treeDecoder.PageEnded();
 
-    if (table.lines != tree.lines || table.badCodes != tree.badCodes || table.pageEnded != tree.pageEnded ||
-        table.consumed != tree.consumed)
+    if (table.lines != tree.lines || table.badCodes != tree.badCodes ||
+        table.pageEnded != tree.pageEnded || table.consumed != tree.consumed)
         std::abort();
     return 0;
 }
