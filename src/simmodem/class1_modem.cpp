@@ -234,10 +234,28 @@ SimModem::Reply Class1Modem::ReceiveData(const Modulation& modulation) {
         SendResult(ResultCode::FcError);
         return Reply::Later;
     }
-    // A carrier already running has trained without us: wait for the next.
     Enter(State::RxDataWait);
     expected_ = modulation;
+    if (CarrierIn() && CarrierInModulation().SameCarrier(modulation)) {
+        // A carrier still in its training sequence can be locked on to; one
+        // past it has trained without us, so the modem waits for the next.
+        const engine::Micros trainedAt = CarrierInSince() + StartUpTime(CarrierInModulation());
+        if (scheduler().Now() < trainedAt) {
+            TrainOn(trainedAt - scheduler().Now());
+        }
+    }
     return Reply::Later;
+}
+
+void Class1Modem::TrainOn(engine::Micros remaining) {
+    Enter(State::RxDataTraining);
+    const unsigned generation = generation_;
+    scheduler().After(remaining, [this, generation, alive = Alive()] {
+        if (!alive.expired() && generation == generation_) {
+            Enter(State::RxData);
+            SendResult(ResultCode::Connect);
+        }
+    });
 }
 
 SimModem::Reply Class1Modem::ReceiveSilence(int tenMilliseconds) {
@@ -289,14 +307,7 @@ void Class1Modem::LineSignalArrived(const LineSignal& signal) {
                     BackToCommand(ResultCode::FcError);
                 }
             } else if (state_ == State::RxDataWait && signal.modulation.SameCarrier(expected_)) {
-                Enter(State::RxDataTraining);
-                const unsigned generation = generation_;
-                scheduler().After(StartUpTime(signal.modulation), [this, generation, alive = Alive()] {
-                    if (!alive.expired() && generation == generation_) {
-                        Enter(State::RxData);
-                        SendResult(ResultCode::Connect);
-                    }
-                });
+                TrainOn(StartUpTime(signal.modulation));
             }
             return;
         case LineSignal::Kind::Frame:

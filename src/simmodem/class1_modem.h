@@ -48,6 +48,8 @@ private:
     Reply ReceiveData(const Modulation& modulation);
     Reply TransmitSilence(int tenMilliseconds);
     Reply ReceiveSilence(int tenMilliseconds);
+    // Follows the far carrier's training; CONNECT once it is over.
+    void TrainOn(engine::Micros remaining);
     void ArmSilenceTimer();
     void FrameFromComputer();
     void FinishTransmission();

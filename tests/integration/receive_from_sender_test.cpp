@@ -1,7 +1,7 @@
 // Our sender to our receiver, each on its own simulated modem of the same
 // class: every page arrives with its pixels, resolution and width, and
-// the sender's station id is the file's. (Class 1 against class 1 waits
-// for the simulated class 1 modem to pass one modem's training to another.)
+// the sender's station id is the file's. Class 1 against class 1 has the
+// sender's training start while the receiver is still asking for it.
 #include <gtest/gtest.h>
 
 #include "receive_rig.h"
@@ -100,7 +100,10 @@ TEST_P(SenderToReceiver, FileHoldsThePagesSent) {
 
 INSTANTIATE_TEST_SUITE_P(
     SameClass, SenderToReceiver,
-    ::testing::Values(PairCase{FaxClass::fcClass2, 9600, true, faximage::kStandardLineWidth},
+    ::testing::Values(PairCase{FaxClass::fcClass1, 9600, true, faximage::kStandardLineWidth},
+                      PairCase{FaxClass::fcClass1, 14400, false, faximage::kWideLineWidth},
+                      PairCase{FaxClass::fcClass1, 2400, true, faximage::kWideLineWidth},
+                      PairCase{FaxClass::fcClass2, 9600, true, faximage::kStandardLineWidth},
                       PairCase{FaxClass::fcClass2, 14400, false, faximage::kWideLineWidth},
                       PairCase{FaxClass::fcClass2_0, 14400, true, faximage::kStandardLineWidth},
                       PairCase{FaxClass::fcClass2_0, 2400, false, faximage::kWideLineWidth}));

@@ -163,6 +163,36 @@ TEST_F(Class1Pair, ALostFrameNeverArrivesAndTheCarrierEnds) {
     EXPECT_EQ(a.modem.Counters().missedFrames, 0);
 }
 
+// +FRM after the far carrier began: within its training the modem still
+// locks on and gets every byte; once trained without it, it hears nothing.
+TEST_F(Class1Pair, ALateReceiveCommandLocksOnOnlyDuringTraining) {
+    struct Case {
+        int delayMs;  // V.29 9600 trains for 253 ms
+        bool locks;
+    };
+    const Case cases[] = {{0, true}, {30, true}, {200, true}, {300, false}};
+    Connect();
+    ExchangeFrames({std::string("\xFF\x13\x80\x00\x4E\xF9\x00", 7)});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.delayMs);
+        b.terminal.Command("AT+FTM=96");
+        scheduler.RunFor(Milliseconds(c.delayMs));
+        a.terminal.Command("AT+FRM=96");
+        ASSERT_TRUE(b.terminal.WaitFor(kConnect));
+        const std::string check(200, '\0');
+        b.terminal.Type(check + kDleEtx);
+        ASSERT_TRUE(b.terminal.WaitFor(kOk));
+        if (c.locks) {
+            EXPECT_EQ(a.terminal.Until(kNoCarrier), kConnect + check + kCarrierEnd + kNoCarrier);
+        } else {
+            scheduler.RunFor(Milliseconds(200));
+            EXPECT_EQ(a.terminal.Unread(), "");
+            a.terminal.Type("x");
+            EXPECT_EQ(a.terminal.Until(kOk), kOk);
+        }
+    }
+}
+
 TEST_F(Class1Pair, ADroppedCarrierCutsThePage) {
     LineFaults faults;
     faults.dropCarrierAfterBytes = 100;
