@@ -92,7 +92,7 @@ void RemoteFax::SendFrames(Frames frames, std::function<void()> then) {
     transmitter_.StartCarrier(kV21);
     for (const auto& frame : frames) {
         transmitter_.SendFrame(frame);
-        Note("tx " + FcfName(frame[2]));
+        Note(frame.size() > 2 ? "tx " + FcfName(frame[2]) : "tx frame of " + std::to_string(frame.size()) + " bytes");
     }
     transmitter_.StopCarrier();
     lastFrames_ = std::move(frames);
@@ -470,18 +470,30 @@ void RemoteFax::OnDis(const Frame& frame) {
 void RemoteFax::SendTraining() {
     const Modulation modulation = session_->modulation;
     Later(kTurnaround, [this, modulation] {
-        SendFrames({BuildFrame(OurFcf(kTSI), false, EncodeId(config_.stationId)),
-                    BuildFrame(OurFcf(kDCS), true, EncodeDCS(*session_))},
+        const RemoteFaxFaults& faults = config_.faults;
+        SendFrames({faults.tsiFrame.value_or(BuildFrame(OurFcf(kTSI), false, EncodeId(config_.stationId))),
+                    BuildFrame(OurFcf(kDCS), !faults.dcsNotFinal, EncodeDCS(*session_))},
                    [this, modulation] {
             Later(kTurnaround, [this, modulation] {
                 transmitter_.StartCarrier(modulation);
-                transmitter_.SendData(std::vector<std::uint8_t>(TrainingCheckBytes(modulation), 0));
+                transmitter_.SendData(TrainingCheck(modulation));
                 transmitter_.StopCarrier();
                 Note("tx TCF " + Bps(modulation));
                 transmitter_.WhenIdle([this] { Enter(State::AwaitTrainingAnswer, kT4); });
             });
         });
     });
+}
+
+std::vector<std::uint8_t> RemoteFax::TrainingCheck(const Modulation& modulation) const {
+    const RemoteFaxFaults& faults = config_.faults;
+    std::vector<std::uint8_t> bytes(faults.tcfBytes.value_or(TrainingCheckBytes(modulation)), 0);
+    const std::size_t damaged = bytes.size() * static_cast<std::size_t>(std::clamp(faults.tcfNonzeroPercent, 0, 100)) / 100;
+    for (std::size_t i = 0; i < damaged; ++i) {
+        // Not DLE, so the share on the serial line stays the share sent.
+        bytes[i * bytes.size() / damaged] = 0x55;
+    }
+    return bytes;
 }
 
 void RemoteFax::OnTrainingAnswer(std::uint8_t response) {

@@ -3,7 +3,8 @@
 // frame it gets (address, control, FCS, X bit, length, content), checks
 // the training check, decodes every received page, and keeps a record the
 // tests read. Faults per call make it fail training at chosen rates,
-// answer a page with RTN, hang up mid-document or stay silent.
+// answer a page with RTN, hang up mid-document, stay silent or send a
+// damaged or short training check.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,15 @@ struct RemoteFaxFaults {
     std::set<int> rtnAfterPages;       // 1-based pages answered with RTN
     std::optional<int> hangUpAfterPage;  // DCN instead of the answer to this page
     bool silent = false;               // answers the call and says nothing
+    // A calling machine's training check: this share (percent) of its bytes
+    // made non-zero, spread evenly, and its length if not the 1.5 s due.
+    int tcfNonzeroPercent = 0;
+    std::optional<std::size_t> tcfBytes;
+    // A calling machine sends this frame (address, control, FCF, info; a
+    // good FCS is added) in place of its TSI, and may mark its DCS as not
+    // the last frame.
+    std::optional<std::vector<std::uint8_t>> tsiFrame;
+    bool dcsNotFinal = false;
 };
 
 struct FaxPage {
@@ -122,6 +132,7 @@ private:
     // calling
     void OnDis(const t30::Frame& frame);
     void SendTraining();
+    std::vector<std::uint8_t> TrainingCheck(const Modulation& modulation) const;
     void SendPage();
     void OnTrainingAnswer(std::uint8_t response);
     void OnPageAnswer(std::uint8_t response);

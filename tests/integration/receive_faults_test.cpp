@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "faxengine/engine_codes.h"
 #include "faxengine/fax_log.h"
 #include "receive_rig.h"
 
@@ -150,6 +151,58 @@ TEST(ReceiveFaults, CallerIdentifiersAreCleanedBeforeUse) {
             }
             EXPECT_TRUE(rig.caller->Succeeded()) << rig.caller->FailureReason();
         }
+    }
+}
+
+// A class 1 caller whose frames are not what T.30 allows. Each call ends,
+// with the pages when the frames that matter were sound, and whatever
+// file is left is valid; the receiver then takes the next call.
+TEST(ReceiveFaults, HostileFramesEndTheCallCleanly) {
+    using namespace simmodem::t30;
+    const std::uint8_t tsi = kTSI | kXBit;
+    const auto withId = [](std::vector<std::uint8_t> head, std::size_t infoBytes) {
+        head.insert(head.end(), infoBytes, '7');
+        return head;
+    };
+    struct HostileCase {
+        const char* name;
+        std::optional<std::vector<std::uint8_t>> tsiFrame;
+        bool dcsNotFinal;
+        bool pagesArrive;
+        int error;  // the receiver's report, when the pages do not arrive
+    };
+    const HostileCase cases[] = {
+        {"empty", std::vector<std::uint8_t>{}, false, true, 0},
+        {"300 bytes", withId({kAddress, kControlMore, tsi}, 297), false, true, 0},
+        {"bad address", withId({0x00, kControlMore, tsi}, 20), false, true, 0},
+        {"bad control", withId({kAddress, 0x07, tsi}, 20), false, true, 0},
+        // Taken as the message's end: the DCS then comes where TCF is due,
+        // and the modem's +FCERROR fails the call.
+        {"final TSI", withId({kAddress, kControlFinal, tsi}, 20), false, false, ecFaxBadModemResult},
+        // The receiver waits for a final frame; the caller gives up with DCN.
+        {"DCS not final", std::nullopt, true, false, ecCancelRequested},
+    };
+    for (const HostileCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoteFaxConfig caller = Caller(1);
+        caller.faults.tsiFrame = c.tsiFrame;
+        caller.faults.dcsNotFinal = c.dcsNotFinal;
+        ReceiveRig rig(FaxClass::fcClass1, std::string("hostile_") + c.name, caller);
+        rig.Start();
+        rig.Call();
+        EXPECT_TRUE(rig.caller->Finished());
+        EXPECT_EQ(rig.caller->Succeeded(), c.pagesArrive) << rig.caller->FailureReason();
+        for (const std::string& file : rig.files) {
+            EXPECT_TRUE(faximage::IsApfFile(file)) << file;
+        }
+        EXPECT_EQ(rig.errors, c.pagesArrive ? std::vector<int>{} : std::vector<int>{c.error});
+        if (c.pagesArrive) {
+            ASSERT_EQ(rig.files.size(), 1u);
+            ExpectSamePages(rig.files[0], caller.pagesToSend);
+        }
+        rig.NewCaller(Caller(1));
+        rig.Call();
+        EXPECT_TRUE(rig.caller->Succeeded()) << "the next call: " << rig.caller->FailureReason();
     }
 }
 
