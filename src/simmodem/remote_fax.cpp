@@ -92,7 +92,8 @@ void RemoteFax::SendFrames(Frames frames, std::function<void()> then) {
     transmitter_.StartCarrier(kV21);
     for (const auto& frame : frames) {
         transmitter_.SendFrame(frame);
-        Note(frame.size() > 2 ? "tx " + FcfName(frame[2]) : "tx frame of " + std::to_string(frame.size()) + " bytes");
+        Note(frame.size() > 2 ? "tx " + FcfName(frame[2])
+                              : "tx frame of " + std::to_string(frame.size()) + " bytes");
     }
     transmitter_.StopCarrier();
     lastFrames_ = std::move(frames);
@@ -488,7 +489,8 @@ void RemoteFax::SendTraining() {
 std::vector<std::uint8_t> RemoteFax::TrainingCheck(const Modulation& modulation) const {
     const RemoteFaxFaults& faults = config_.faults;
     std::vector<std::uint8_t> bytes(faults.tcfBytes.value_or(TrainingCheckBytes(modulation)), 0);
-    const std::size_t damaged = bytes.size() * static_cast<std::size_t>(std::clamp(faults.tcfNonzeroPercent, 0, 100)) / 100;
+    const auto percent = static_cast<std::size_t>(std::clamp(faults.tcfNonzeroPercent, 0, 100));
+    const std::size_t damaged = bytes.size() * percent / 100;
     for (std::size_t i = 0; i < damaged; ++i) {
         // Not DLE, so the share on the serial line stays the share sent.
         bytes[i * bytes.size() / damaged] = 0x55;
