@@ -240,13 +240,18 @@ void ReceiveMachine::CFRReady(const SessionEvent& event) {
         SendShortFrame(session(), kFcfCFR);
         control().ResetResponse();
     } else if (control().ReplyOK()) {
-        control().SendModulationCommand("AT+FRM=" + params().modulationCode);
+        ReceivePageModulation();
         SetState(S::RxPageConnect);
         if (nextPage_ == kNextNewFile)
             AcceptStep(false);
     } else {
         control().ResetResponse();
     }
+}
+
+void ReceiveMachine::ReceivePageModulation() {
+    control().SendModulationCommand("AT+FRM=" +
+                                    std::string(PageModulationCode(params().modulationCode)));
 }
 
 void ReceiveMachine::RxPageConnect(const SessionEvent& event) {
@@ -303,7 +308,7 @@ void ReceiveMachine::MCFReady(const SessionEvent& event) {
             return;
         }
         if (morePages_) {
-            control().SendModulationCommand("AT+FRM=" + params().modulationCode);
+            ReceivePageModulation();
             nextPage_ = kNextInOpenFile;
             SetState(S::RxPageConnect);
             return;

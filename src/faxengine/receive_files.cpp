@@ -64,7 +64,7 @@ std::string SafeRemoteID(std::string_view id) {
 }
 
 void EndOfPageWatch::Add(std::uint8_t byte) {
-    for (int bit = 0; bit < 8; ++bit) {
+    for (int bit = 0; bit < 8 && !PageEnded(); ++bit) {
         if (((byte >> bit) & 1) == 0) {
             ++zeros_;
             continue;

@@ -30,15 +30,18 @@ std::string DefaultReceiveName(ReceiveNaming naming, const std::string& dir, con
 std::string SafeRemoteID(std::string_view id);
 
 // Follows T.4 page data (least significant bit first) to tell whether it
-// ended with the end-of-page code, six end-of-line codes in a row: a page
-// whose carrier was lost mid-way does not.
+// held the end-of-page code, six end-of-line codes in a row: a page whose
+// carrier was lost mid-way does not. Once seen, the end stays: a real
+// demodulator hands over a tail of ones and noise after it as the carrier
+// dies, which is no part of the page.
 class EndOfPageWatch {
   public:
     void Reset() { zeros_ = 0, eolRun_ = 0; }
     void Add(std::uint8_t byte);
-    bool PageEnded() const { return eolRun_ >= 6; }
+    bool PageEnded() const { return eolRun_ >= kEolsInRtc; }
 
   private:
+    static constexpr int kEolsInRtc = 6;
     int zeros_ = 0;
     int eolRun_ = 0;
 };

@@ -115,6 +115,8 @@ class ReceiveMachine : public StateMachine<ReceiveMachine, ReceiveState,
     bool UpdatePageHeader();
     void CloseFile();
     void DecodeParameters();
+    // +FRM for a page: the sender trains short for pages (V.17).
+    void ReceivePageModulation();
 
     // States.
     void CallReset(const SessionEvent&);
