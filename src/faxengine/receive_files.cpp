@@ -75,6 +75,24 @@ void EndOfPageWatch::Add(std::uint8_t byte) {
     }
 }
 
+void TrainingCheckTally::Add(std::uint8_t byte) {
+    recent_[count_ % kTailBytes] = byte;
+    ++count_;
+    if (byte != 0) {
+        ++nonzero_;
+    }
+}
+
+bool TrainingCheckTally::Passes() const {
+    const std::size_t tail = std::min(count_, kTailBytes);
+    const std::size_t judged = count_ - tail;
+    std::size_t nonzero = nonzero_;
+    for (std::size_t i = 0; i < tail; ++i) {
+        nonzero -= recent_[i] != 0 ? 1 : 0;
+    }
+    return judged > 0 && nonzero * 100 < judged * kNonzeroLimitPercent;
+}
+
 int ReceiveFile::Create(const std::string& path, const std::string& remoteID) {
     Close();
     if (path.empty()) {

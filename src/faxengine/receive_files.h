@@ -7,6 +7,7 @@
 // cut off the file again, so a repeated page replaces it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -44,6 +45,24 @@ class EndOfPageWatch {
     static constexpr int kEolsInRtc = 6;
     int zeros_ = 0;
     int eolRun_ = 0;
+};
+
+// The verdict on a caller's training check: it passes when fewer than one
+// byte in ten is non-zero. The last bytes before the carrier's loss are not
+// judged: a real demodulator hands over a tail of ones and noise there.
+class TrainingCheckTally {
+  public:
+    void Reset() { count_ = 0, nonzero_ = 0; }
+    void Add(std::uint8_t byte);
+    // At least one judged byte, and under the limit.
+    bool Passes() const;
+
+  private:
+    static constexpr std::size_t kTailBytes = 16;
+    static constexpr std::size_t kNonzeroLimitPercent = 10;
+    std::array<std::uint8_t, kTailBytes> recent_{};
+    std::size_t count_ = 0;
+    std::size_t nonzero_ = 0;
 };
 
 class ReceiveFile {
