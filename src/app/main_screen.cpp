@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "document_import.h"
 #include "driver_pickup.h"
 #include "fax_grid.h"
 #include "grid_columns.h"
@@ -62,6 +63,7 @@ MainScreen::MainScreen(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     resize(900, 560);
     RunCreationSteps();
+    new DocumentImport(*this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
                 if (state == Qt::ApplicationActive && !firstActivation_ && !closed_)
