@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "covers/quick_fax.h"
+#include "document_import.h"
 #include "driver_pickup.h"
 #include "fax_grid.h"
 #include "grid_columns.h"
@@ -63,6 +64,7 @@ MainScreen::MainScreen(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     resize(900, 560);
     RunCreationSteps();
+    new DocumentImport(*this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
                 if (state == Qt::ApplicationActive && !firstActivation_ && !closed_)
