@@ -141,6 +141,19 @@ TEST_F(TemplatePickerTest, UnknownCurrentNameSelectsTheFirstAndAnEmptyListOnlyBe
     EXPECT_NE(picker.result(), QDialog::Accepted);
 }
 
+TEST_F(TemplatePickerTest, RemembersItsSizeAndPosition) {
+    QRect placed;
+    {
+        PreviewQuickFaxForms picker(QString::fromStdString(covers_), "cv0001.fct");
+        picker.show();
+        picker.setGeometry(40, 50, 520, 480);  // inside the offscreen screen
+        placed = picker.geometry();
+        picker.CancelButton->click();
+    }
+    PreviewQuickFaxForms again(QString::fromStdString(covers_), "cv0001.fct");
+    EXPECT_EQ(again.geometry(), placed);
+}
+
 // The main window's cover commands on a program directory with one template.
 class QuickFaxTest : public ProgramDirectoryFixture {
   protected:
