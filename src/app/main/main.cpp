@@ -1,9 +1,10 @@
-// The desktop program: corvane [--home DIR].
+// The desktop program: corvane [--home DIR] [FILE...].
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 
 #include "app/app_resources.h"
+#include "app/document_import.h"
 #include "app/main_screen.h"
 #include "app/program_directory.h"
 #include "platform/single_instance.h"
@@ -18,6 +19,8 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("Program directory."),
                                   QStringLiteral("DIR"));
     parser.addOption(home);
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Documents to fax."),
+                                 QStringLiteral("[FILE...]"));
     parser.process(application);
 
     const std::string directory = parser.isSet(home)
@@ -25,6 +28,7 @@ int main(int argc, char* argv[]) {
                                       : corvane::app::DefaultProgramDirectory();
     corvane::app::SetProgramDirectory(directory);
     corvane::app::ForceDirectory(corvane::app::ProgramDirectory());
+    corvane::app::SubmitStartDocuments(parser.positionalArguments());
 
     corvane::platform::SingleInstance instance(
         QString::fromStdString(corvane::app::ProgramDirectory()));
