@@ -17,10 +17,10 @@ install(FILES data/cups/corvane-fax.ppd DESTINATION ${CORVANE_DATA_DIR})
 install(PROGRAMS scripts/install-printer DESTINATION ${CORVANE_DATA_DIR})
 
 install(DIRECTORY src/app/resources/help/ DESTINATION ${CORVANE_DATA_DIR}/help)
-# Cover templates, copied into the program directory on first start.
-if(EXISTS ${CMAKE_SOURCE_DIR}/data/covers)
-  install(DIRECTORY data/covers/ DESTINATION ${CORVANE_DATA_DIR}/Covers)
-endif()
+# Cover templates as data/covers/ generates them, copied into the program
+# directory's Covers/ at start when missing; the program finds them at
+# ../share/corvane/covers from its executable.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/share/corvane/covers/ DESTINATION ${CORVANE_DATA_DIR}/covers)
 
 install(DIRECTORY data/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES data/${CORVANE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -7,6 +7,7 @@
 #include "app/document_import.h"
 #include "app/main_screen.h"
 #include "app/program_directory.h"
+#include "covers/shipped_templates.h"
 #include "platform/single_instance.h"
 
 int main(int argc, char* argv[]) {
@@ -35,6 +36,8 @@ int main(int argc, char* argv[]) {
     if (!instance.Acquire())
         return 0;
 
+    corvane::covers::InstallShippedTemplates(corvane::covers::ShippedTemplatesDirectory(),
+                                             corvane::app::CoversDirectory());
     corvane::app::InitResources();
     corvane::app::MainScreen window;
     QObject::connect(&instance, &corvane::platform::SingleInstance::activationRequested, &window,
