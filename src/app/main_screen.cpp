@@ -153,6 +153,7 @@ void MainScreen::BuildButtonBar() {
     connect(buttons_["ArchiveButton"], &QToolButton::clicked, this,
             &MainScreen::ArchiveButtonClick);
     connect(buttons_["ExitButton"], &QToolButton::clicked, this, &QWidget::close);
+    connect(buttons_["ViewButton"], &QToolButton::clicked, this, &MainScreen::ViewPrintClick);
 
     auto* central = new QWidget;
     auto* column = new QVBoxLayout(central);
@@ -267,6 +268,7 @@ void MainScreen::BuildMenus() {
                                             {"DeleteItem", "DeleteButton"},
                                             {"ArchiveItem", "ArchiveButton"},
                                             {"ForwardItem", "ForwardButton"},
+                                            {"ViewPrintItem", "ViewButton"},
                                             {"ExitItem", "ExitButton"}}) {
         QToolButton* target = buttons_[button];
         connect(items_[item], &QAction::triggered, target, [target] { target->click(); });

@@ -52,6 +52,7 @@ class MainScreen : public QMainWindow {
     void PhoneBookClick();
     void RebuildIndexesClick();
     void AboutClick();
+    void ViewPrintClick();  // View button and "View/Print Fax", either list
 
     void EditAPFFax();
     void EditReceivedFax();
