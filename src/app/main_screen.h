@@ -52,6 +52,7 @@ class MainScreen : public QMainWindow {
     void PhoneBookClick();
     void RebuildIndexesClick();
     void AboutClick();
+    void ViewPrintClick();  // View button and "View/Print Fax", either list
 
     void EditAPFFax();
     void EditReceivedFax();
@@ -66,6 +67,7 @@ class MainScreen : public QMainWindow {
     FaxGrid& OutgoingGrid() { return *faxGrid_; }
     FaxGrid& IncomingGrid() { return *recFaxGrid_; }
     const FaxSettings& Settings() const { return settings_; }
+    FaxSettings& Settings() { return settings_; }
     bool PortUnset() const { return portUnset_; }
     bool FirstActivation() const { return firstActivation_; }
     const std::string& ArchiveFilter() const { return archiveFilter_; }
