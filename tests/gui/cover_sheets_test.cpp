@@ -1,5 +1,6 @@
 // Cover sheets in the windows: the editor's checks, the template picker,
 // and New, Add Cover and Edit writing rows, cover files and data files.
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -141,6 +142,19 @@ TEST_F(TemplatePickerTest, UnknownCurrentNameSelectsTheFirstAndAnEmptyListOnlyBe
     EXPECT_NE(picker.result(), QDialog::Accepted);
 }
 
+TEST_F(TemplatePickerTest, RemembersItsSizeAndPosition) {
+    QRect placed;
+    {
+        PreviewQuickFaxForms picker(QString::fromStdString(covers_), "cv0001.fct");
+        picker.show();
+        picker.setGeometry(40, 50, 520, 480);  // inside the offscreen screen
+        placed = picker.geometry();
+        picker.CancelButton->click();
+    }
+    PreviewQuickFaxForms again(QString::fromStdString(covers_), "cv0001.fct");
+    EXPECT_EQ(again.geometry(), placed);
+}
+
 // The main window's cover commands on a program directory with one template.
 class QuickFaxTest : public ProgramDirectoryFixture {
   protected:
@@ -257,9 +271,13 @@ TEST_F(QuickFaxTest, RenderFailureLeavesRowAndDataFileAlone) {
     EXPECT_TRUE(std::filesystem::is_empty(app::SendDirectory()));
 }
 
-TEST_F(QuickFaxTest, CancelChangesNothing) {
+TEST_F(QuickFaxTest, MenuItemOpensTheEditorAndCancelChangesNothing) {
     prompts.dialogHandler = [](QDialog&) { return int(QDialog::Rejected); };
-    Click("NewButton");
+    QAction* item = screen_->findChild<QAction*>("NewCoverSheetItem");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    item->trigger();
+    EXPECT_EQ(prompts.dialogs, std::vector<QString>{"CreateEditQuickFax"});
     EXPECT_EQ(Table().QueryRecCount(), 0u);
     EXPECT_TRUE(std::filesystem::is_empty(app::SendDirectory()));
 }
