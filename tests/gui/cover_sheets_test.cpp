@@ -1,12 +1,14 @@
 // Cover sheets in the windows: the editor's checks, the template picker,
 // and New, Add Cover and Edit writing rows, cover files and data files.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 #include <filesystem>
 
@@ -85,6 +87,24 @@ TEST_F(ProgramDirectoryFixture, CoverEditorLimitsAndSenderHint) {
     CreateEditQuickFax editor(settings);
     editor.show();
     EXPECT_EQ(editor.ChangeSenderInfoButton->toolTip(), "Ann\n\n555\n");
+}
+
+TEST_F(ProgramDirectoryFixture, CoverEditorEnterMovesToTheNextFieldInsteadOfSaving) {
+    app::FaxSettings settings;
+    CreateEditQuickFax editor(settings);
+    Fill(editor, {"A", "1", "Re", ""});
+    editor.show();
+    QApplication::setActiveWindow(&editor);
+    const std::pair<QWidget*, QWidget*> moves[] = {{editor.Recipient, editor.RecipientFax},
+                                                   {editor.RecipientFax, editor.Regarding},
+                                                   {editor.Regarding, editor.FaxMessage},
+                                                   {editor.Codes, editor.ExplorerButton1}};
+    for (const auto& [from, to] : moves) {
+        from->setFocus();
+        QTest::keyClick(from, Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), to) << from->objectName().toStdString();
+    }
+    EXPECT_TRUE(editor.isVisible()) << "Enter did not end the dialog";
 }
 
 class TemplatePickerTest : public ProgramDirectoryFixture {
