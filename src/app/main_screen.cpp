@@ -160,6 +160,7 @@ void MainScreen::BuildButtonBar() {
     connect(buttons_["ArchiveButton"], &QToolButton::clicked, this,
             &MainScreen::ArchiveButtonClick);
     connect(buttons_["ExitButton"], &QToolButton::clicked, this, &QWidget::close);
+    connect(buttons_["ViewButton"], &QToolButton::clicked, this, &MainScreen::ViewPrintClick);
 
     auto* central = new QWidget;
     auto* column = new QVBoxLayout(central);
@@ -275,6 +276,7 @@ void MainScreen::BuildMenus() {
                                             {"ArchiveItem", "ArchiveButton"},
                                             {"ForwardItem", "ForwardButton"},
                                             {"ReceiveFaxItem", "ReceiveButton"},
+                                            {"ViewPrintItem", "ViewButton"},
                                             {"ExitItem", "ExitButton"}}) {
         QToolButton* target = buttons_[button];
         connect(items_[item], &QAction::triggered, target, [target] { target->click(); });
