@@ -146,5 +146,29 @@ TEST_F(FaxViewerTest, PrinterSetupChoosesTheRangeThatPrintPrints) {
     EXPECT_TRUE(testing::PdfPageText(*document, 0).contains("Page: 2 of 4"));
 }
 
+TEST_F(FaxViewerTest, PrintWithoutAPrinterOrFileAsksForOneFirst) {
+    Show(WritePagedFax(dir, "fax.apf", 2));
+    QPrinter& printer = window.Printer().Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName({});
+    const QString pdf = QString::fromStdString(dir.path() + "chosen.pdf");
+    int asked = 0;
+    prompts.dialogHandler = [&](QDialog& dialog) {
+        ++asked;
+        dynamic_cast<QPrintDialog&>(dialog).printer()->setOutputFileName(pdf);
+        return QDialog::Accepted;
+    };
+    Button("Printbutton")->click();
+    EXPECT_EQ(asked, 1);
+    auto document = testing::LoadPdf(pdf);
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->numPages(), 2);
+    // Cancelling the dialog prints nothing.
+    printer.setOutputFileName({});
+    prompts.dialogHandler = [](QDialog&) { return QDialog::Rejected; };
+    Button("Printbutton")->click();
+    EXPECT_TRUE(prompts.errors.empty());
+}
+
 }  // namespace
 }  // namespace corvane::viewer
