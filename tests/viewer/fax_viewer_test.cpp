@@ -5,6 +5,7 @@
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QToolButton>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -104,6 +105,23 @@ TEST_F(FaxViewerTest, AFileThatCannotBeShownSaysSo) {
     // Printing then does nothing.
     window.PrintButtonClick();
     EXPECT_EQ(window.Printer().PageCount(), 0);
+}
+
+TEST_F(FaxViewerTest, ADamagedPageShowsWhatDecodedAndAMissingOneIsReported) {
+    const std::string path = WritePagedFax(dir, "cut.apf", 2);
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) - 2000);
+    testing::ClaimPages(path, 3);
+    Show(path);
+    Button("NextButton")->click();
+    EXPECT_EQ(Status(), "Page 2 of 3 (damaged: showing the part that could be read)");
+    EXPECT_GT(window.Viewer().DisplayHeight(), 0);
+    EXPECT_TRUE(prompts.errors.empty());
+    Button("NextButton")->click();
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_TRUE(prompts.errors[0].startsWith("Viewer error -")) << prompts.errors[0].toStdString();
+    // The window and the fax stay open.
+    Button("FirstButton")->click();
+    EXPECT_EQ(Status(), "Page 1 of 3");
 }
 
 TEST_F(FaxViewerTest, PrintCurrentPageKeepsItsRangeForTheNextPrint) {
