@@ -12,24 +12,6 @@ namespace {
 
 constexpr int kLines = 41;  // odd: the last fine line has no pair
 
-// Two fine lines make one standard line, black where either is.
-Lines Merged(const Lines& fine) {
-    Lines standard;
-    for (std::size_t y = 0; y < fine.size(); y += 2) {
-        Line line = fine[y];
-        if (y + 1 < fine.size())
-            for (std::size_t i = 0; i < line.size(); ++i) line[i] |= fine[y + 1][i];
-        standard.push_back(line);
-    }
-    return standard;
-}
-
-Lines Doubled(const Lines& standard) {
-    Lines fine;
-    for (const Line& line : standard) fine.insert(fine.end(), 2, line);
-    return fine;
-}
-
 // Vertical strokes one pixel wide at known places of a 2048-pixel page.
 Lines Strokes(int lines) {
     Lines raster;
@@ -79,7 +61,7 @@ TEST_P(SendForms, FinePagesReachAStandardOnlyFarEndMerged) {
     }
     const std::vector<Lines> bodies = Bodies(rig, false);
     EXPECT_EQ(bodies[0].size(), (kLines + 1) / 2u);
-    EXPECT_TRUE(bodies[0] == Merged(AsReceived(page))) << "pixels differ";
+    EXPECT_TRUE(bodies[0] == MergedPairs(AsReceived(page))) << "pixels differ";
     // The header is stamped at the resolution the page went out in.
     const Lines lines = Decode(rig.remote->Pages()[0].page.data);
     EXPECT_TRUE(Slice(lines, 8, TextRows("x", faximage::kSmallFontBytesPerGlyph, false).size()) ==
@@ -130,7 +112,7 @@ TEST_P(SendForms, MixedResolutionsArriveAtTheirTrueAspect) {
     for (const ReceivedPage& got : rig.remote->Pages()) EXPECT_TRUE(got.page.fine);
     const std::vector<Lines> bodies = Bodies(rig, true);
     EXPECT_TRUE(bodies[0] == AsReceived(fine1));
-    EXPECT_TRUE(bodies[1] == Doubled(AsReceived(standard))) << "the standard page keeps its height";
+    EXPECT_TRUE(bodies[1] == EachTwice(AsReceived(standard))) << "the standard page keeps its height";
     EXPECT_TRUE(bodies[2] == AsReceived(fine3));
 }
 

@@ -229,23 +229,6 @@ struct FormCase {
     std::vector<bool> expectedFine;
 };
 
-Lines MergedPairs(const Lines& fine) {
-    Lines standard;
-    for (std::size_t y = 0; y < fine.size(); y += 2) {
-        Line line = fine[y];
-        if (y + 1 < fine.size())
-            for (std::size_t i = 0; i < line.size(); ++i) line[i] |= fine[y + 1][i];
-        standard.push_back(line);
-    }
-    return standard;
-}
-
-Lines EachTwice(const Lines& standard) {
-    Lines fine;
-    for (const Line& line : standard) fine.insert(fine.end(), 2, line);
-    return fine;
-}
-
 // Wide lines as a 1728-pixel far end should get them: scaled, black wins.
 Lines Narrowed(const Lines& wide) {
     Lines narrow;
