@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/profile.h"
 #include "app/program_directory.h"
 #include "faximage/apf_file.h"
 #include "platform/prompts.h"
@@ -69,6 +70,9 @@ class ProgramDirectoryFixture : public ::testing::Test {
         home_ = ::mkdtemp(pattern.data());
         home_ += '/';
         app::SetProgramDirectory(home_);
+        // A port was chosen once, so the first activation opens no
+        // Preferences; a first run is tested by removing "CV.INI".
+        app::Profile(app::SettingsPath()).WriteInteger("Modem", "ComPort", 0);
         configHome_ = home_ + "config";
         ::setenv("XDG_CONFIG_HOME", configHome_.c_str(), 1);
     }

@@ -77,10 +77,14 @@ class MainScreenTest : public ProgramDirectoryFixture {
 };
 
 TEST_F(MainScreenTest, FirstRunCreatesEverythingAndDisablesRowCommands) {
+    std::filesystem::remove(app::SettingsPath());
+    prompts.dialogHandler = [](QDialog&) { return QDialog::Rejected; };
     auto screen = Open();
     for (const char* file : {"CVOUT.DBF", "CVOUT.CDX", "CVREC.DBF", "CVREC.CDX", "SEND", "Receive"})
         EXPECT_TRUE(Exists(home() + file)) << file;
-    EXPECT_TRUE(screen->PortUnset());
+    // No port was ever chosen: Preferences opened by itself, once.
+    EXPECT_EQ(prompts.dialogs, std::vector<QString>{"Preferences"});
+    EXPECT_FALSE(screen->PortUnset());
     EXPECT_EQ(screen->Settings().ComPort, 0);
     EXPECT_FALSE(screen->FirstActivation());
     EXPECT_EQ(screen->FaxTable().Tags().size(), 5u);
