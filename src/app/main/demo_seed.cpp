@@ -3,11 +3,14 @@
 // to be taken in, and Com1 on the simulated modem. Existing tables are kept.
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "app/fax_settings.h"
 #include "app/program_directory.h"
-#include "faximage/apf_file.h"
+#include "faximage/fax_converter_component.h"
+#include "faximage/raster.h"
+#include "faximage/text_converter.h"
 #include "tables/fax_tables.h"
 
 namespace {
@@ -15,10 +18,27 @@ namespace {
 using corvane::tables::Date;
 using corvane::tables::Table;
 
-void WriteFaxFile(const std::string& path) {
-    const auto header = corvane::faximage::EncodeFileHeader(corvane::faximage::NewFileHeader());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(header.data()), header.size());
+// A one-page fine fax with the lines written in the fax font, so the demo's
+// faxes can be viewed and sent.
+void WriteFaxFile(const std::string& path, std::initializer_list<std::string> lines) {
+    namespace fi = corvane::faximage;
+    std::unique_ptr<fi::TextConverter> text;
+    fi::CreateTextConverter(text);
+    fi::LoadFaxFont(*text, "", fi::kStandardFontBytesPerGlyph, true);
+    constexpr int kWidth = 1728, kHeight = 2200, kLeftBytes = 20, kTop = 160;
+    fi::Raster page(kWidth, kHeight);
+    int y = kTop;
+    for (const std::string& line : lines) {
+        for (int row = 1; row <= text->metrics.rows && y + row <= kHeight; ++row)
+            fi::RenderTextRow(*text, line, row, page.Row(y + row - 1).subspan(kLeftBytes));
+        y += text->metrics.rows * 2;
+    }
+    page.FillRect(160, kTop - 30, kWidth - 320, 4, true);
+    fi::CvFaxConverter converter;
+    converter.SetResolution(fi::FaxResolution::frHigh);
+    converter.SetOutFileName(path);
+    const fi::PictureView view = page.View();
+    converter.ConvertPages({&view, 1});
 }
 
 struct Outgoing {
@@ -92,7 +112,9 @@ int main(int argc, char* argv[]) {
              true},
         };
         for (const Outgoing& row : rows) {
-            WriteFaxFile(app::SendDirectory() + row.document);
+            WriteFaxFile(app::SendDirectory() + row.document,
+                         {row.subject, std::string("To: ") + row.recipient,
+                          std::string("Fax: ") + row.phone});
             outgoing.Append();
             outgoing.SetText("SUBJECT", row.subject);
             outgoing.SetDate("DATESENT", row.sent);
@@ -110,7 +132,8 @@ int main(int argc, char* argv[]) {
             {{2026, 12, 11}, "11:02", "+1 555 0123", 1, "FAX00001.APF", ""},
         };
         for (const Received& row : faxes) {
-            WriteFaxFile(app::ReceiveDirectory() + row.file);
+            WriteFaxFile(app::ReceiveDirectory() + row.file,
+                         {"Received fax", std::string("From: ") + row.from, row.notes});
             received.Append();
             received.SetDate("DATEREC", row.date);
             received.SetText("TIMEREC", row.time);
@@ -125,7 +148,8 @@ int main(int argc, char* argv[]) {
         app::SavePortDevices(app::SettingsPath(), devices);
     }
     // A printed document the program takes in when it starts.
-    WriteFaxFile(app::SendDirectory() + "PRINT001.APF");
+    WriteFaxFile(app::SendDirectory() + "PRINT001.APF",
+                 {"Referral letter", "To: Northside Clinic", "Fax: 555 0166"});
     std::ofstream(app::SendDirectory() + "PRINT001.PXD", std::ios::binary)
         << "555 0166\r\nNorthside Clinic\r\nReferral letter\r\n";
     return 0;
