@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "covers/quick_fax.h"
 #include "dialog_support.h"
 #include "fax_editor.h"
 #include "fax_grid.h"
@@ -110,9 +111,7 @@ void MainScreen::EditButtonClick() {
         EditAPFFax();
         return;
     }
-    // A fax with a cover is edited in the cover editor, which comes with the
-    // cover sheets; until then the command only beeps for such a row.
-    Beep();
+    covers::EditAddQuickFax(*this, false);
 }
 
 void MainScreen::EditAPFFax() {

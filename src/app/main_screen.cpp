@@ -14,6 +14,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "covers/quick_fax.h"
+#include "document_import.h"
 #include "driver_pickup.h"
 #include "fax_grid.h"
 #include "grid_columns.h"
@@ -62,6 +64,7 @@ MainScreen::MainScreen(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     resize(900, 560);
     RunCreationSteps();
+    new DocumentImport(*this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
                 if (state == Qt::ApplicationActive && !firstActivation_ && !closed_)
@@ -139,6 +142,10 @@ void MainScreen::BuildButtonBar() {
     buttons_["SortButton"]->setPopupMode(QToolButton::InstantPopup);
 
     connect(buttons_["EditButton"], &QToolButton::clicked, this, &MainScreen::EditButtonClick);
+    connect(buttons_["NewButton"], &QToolButton::clicked, this,
+            [this] { covers::EditAddQuickFax(*this, true); });
+    connect(buttons_["AddCoverButton"], &QToolButton::clicked, this,
+            [this] { covers::EditAddQuickFax(*this, false); });
     connect(buttons_["CloneButton"], &QToolButton::clicked, this, &MainScreen::CloneButtonClick);
     connect(buttons_["ForwardButton"], &QToolButton::clicked, this,
             &MainScreen::ForwardButtonClick);
@@ -254,6 +261,8 @@ void MainScreen::BuildMenus() {
     // Items with a button act by clicking it, so both share one enabled state.
     for (const auto& [item, button] :
          std::map<std::string, std::string>{{"SendFaxItem", "SendButton"},
+                                            {"NewCoverSheetItem", "NewButton"},
+                                            {"AddCoverSheetItem", "AddCoverButton"},
                                             {"EditItem", "EditButton"},
                                             {"CloneItem", "CloneButton"},
                                             {"DeleteItem", "DeleteButton"},

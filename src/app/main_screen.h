@@ -68,6 +68,7 @@ class MainScreen : public QMainWindow {
     FaxGrid& OutgoingGrid() { return *faxGrid_; }
     FaxGrid& IncomingGrid() { return *recFaxGrid_; }
     const FaxSettings& Settings() const { return settings_; }
+    FaxSettings& Settings() { return settings_; }
     bool PortUnset() const { return portUnset_; }
     bool FirstActivation() const { return firstActivation_; }
     const std::string& ArchiveFilter() const { return archiveFilter_; }
