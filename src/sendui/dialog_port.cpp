@@ -1,8 +1,7 @@
 #include "dialog_port.h"
 
-#include "app/fax_settings.h"
+#include "app/com_ports.h"
 #include "app/program_directory.h"
-#include "faxengine/engine_codes.h"
 #include "platform/fax_port.h"
 #include "platform/open_port_reporting.h"
 #include "port_access.h"
@@ -25,17 +24,12 @@ int DialogPort::Open() {
     // The port of an earlier opening goes only now: its finish may have
     // been reported from inside its own event processing.
     opened_.reset();
-    if (!deviceOverride_.empty()) {
-        device_ = deviceOverride_;
-    } else if (comNumber_ >= 1 && comNumber_ <= app::kPortCount) {
-        device_ = app::LoadPortDevices(app::SettingsPath())[comNumber_ - 1];
-    } else {
-        device_.clear();
-        return engine::ecBadPort;
-    }
     engine::PortSettings settings;
     settings.comNumber = comNumber_;
-    std::unique_ptr<platform::FaxPort> port = platform::MakeFaxPort(device_, settings);
+    std::unique_ptr<platform::FaxPort> port =
+        deviceOverride_.empty() ? app::MakeComPort(app::SettingsPath(), settings)
+                                : platform::MakeFaxPort(deviceOverride_, settings);
+    device_ = port->Device();
     engine::ComPort& com = port->Port();
     com.Trace().SetFileName(traceFile_);
     com.Log().SetFileName(logFile_);

@@ -8,6 +8,7 @@
 #include "check_fax_class_form.h"
 #include "dialog_port.h"
 #include "find_modem_form.h"
+#include "platform/fax_port.h"
 #include "platform/prompts.h"
 #include "port_group.h"
 
@@ -19,7 +20,7 @@ namespace {
 int FreePort(const app::PortDevices& devices, int chosen) {
     for (int i = 0; i < app::kPortCount; ++i) {
         std::error_code ec;
-        if (devices[i] != kSimulatedDevice && !std::filesystem::exists(devices[i], ec))
+        if (devices[i] != platform::kSimulatedDevice && !std::filesystem::exists(devices[i], ec))
             return i;
     }
     return chosen;

@@ -8,6 +8,7 @@
 #include "app/dialog_support.h"
 #include "app/profile.h"
 #include "app/program_directory.h"
+#include "platform/fax_port.h"
 #include "platform/prompts.h"
 
 namespace corvane::sendui {
@@ -35,7 +36,7 @@ PortDevicesDialog::PortDevicesDialog(const app::PortDevices& devices,
             choice->setItemData(choice->count() - 1, QString::fromStdString(device.label),
                                 Qt::ToolTipRole);
         }
-        choice->addItem(QString::fromLatin1(kSimulatedDevice));
+        choice->addItem(QString::fromLatin1(platform::kSimulatedDevice));
         choice->setItemData(choice->count() - 1, QStringLiteral("The built-in simulated modem"),
                             Qt::ToolTipRole);
         choice->setEditText(QString::fromStdString(devices[i]));

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/fax_port.h"
+
 namespace corvane::sendui {
 
 namespace {
@@ -81,7 +83,7 @@ std::vector<SerialDevice> PresentSerialDevices(const std::string& devRoot,
 }
 
 std::string DeviceCaption(const std::string& device) {
-    if (device == kSimulatedDevice)
+    if (device == platform::kSimulatedDevice)
         return "simulated modem";
     const std::string byId = "/serial/by-id/";
     if (const auto at = device.find(byId); at != std::string::npos)

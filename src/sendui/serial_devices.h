@@ -22,9 +22,6 @@ std::vector<SerialDevice> PresentSerialDevices(const std::string& devRoot,
 std::vector<SerialDevice> PresentSerialDevices();
 void SetSerialDeviceRoots(std::string devRoot, std::string sysRoot);
 
-// The value that selects the built-in simulated modem.
-inline constexpr char kSimulatedDevice[] = "sim";
-
 // A short text for the port groups: "sim" as "simulated modem", a by-id
 // link by its name, any other device by its path.
 std::string DeviceCaption(const std::string& device);

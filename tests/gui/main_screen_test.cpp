@@ -230,6 +230,7 @@ TEST_F(MainScreenTest, DeleteChoicesRemoveTheChosenPartsAndTheirFiles) {
         SCOPED_TRACE(c.choice);
         std::filesystem::remove_all(home());
         std::filesystem::create_directories(send);
+        MarkPortChosen();
         WriteFaxFile(send + "doc.apf");  // named in another letter case than the row
         WriteFaxFile(send + "COV00001.APF");
         WriteFile(send + "COV00001.fcd", "data");

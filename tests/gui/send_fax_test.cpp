@@ -42,6 +42,7 @@ class SendFaxTest : public ProgramDirectoryFixture {
     }
     std::string TwoPageFax(const std::string& name) {
         const std::string path = home() + name;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
         WriteFax(path, {BarPage(1728, 200, 10), BarPage(1728, 200, 100)});
         return path;
     }
@@ -223,14 +224,14 @@ class SendCommandTest : public SendFaxTest {
 TEST_F(SendCommandTest, ASentFaxStampsItsRowAndLeavesNoWorkFile) {
     MapPorts({{1, "sim"}});
     TwoPageFax("SEND/DOC00000.APF");
-    SeedRow("555 0199", "DOC00000.APF");
+    SeedRow("555 0142", "DOC00000.APF");
     app::MainScreen screen;
     screen.FirstActivate();
     prompts.dialogHandler = [](QDialog& dialog) {
         auto& form = static_cast<SendFaxForm&>(dialog);
         EXPECT_EQ(form.windowTitle(), "Send Fax: [To: Harbour Supplies ,   Subject: Prices]");
         dialog.show();
-        EXPECT_EQ(form.sfPhoneNumber->text(), "555 0199");
+        EXPECT_EQ(form.sfPhoneNumber->text(), "555 0142");
         form.sfRetryWait->setText("33");
         form.SendFaxButton->click();
         EXPECT_TRUE(RunSimulatedSend(form));
@@ -286,7 +287,7 @@ TEST_F(SendCommandTest, BusyAndCancelledOutcomesKeepTheOldDates) {
 }
 
 TEST_F(SendCommandTest, ARowWithoutFilesOpensNoDialog) {
-    SeedRow("555 0199", "GONE.APF");
+    SeedRow("555 0142", "GONE.APF");
     app::MainScreen screen;
     screen.FirstActivate();
     screen.SendButtonClick();
