@@ -32,7 +32,23 @@ QStringList LocalFiles(const QMimeData* data) {
     return files;
 }
 
+intake::JobDetails DetailsFor(const QString& path) {
+    return {"", "", intake::ShownName(path).toStdString()};
+}
+
 }  // namespace
+
+void SubmitStartDocuments(const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    EnsureWorkDirectories();
+    for (const QString& path : paths) {
+        const intake::JobResult job =
+            intake::SubmitDocument(path, SendDirectory(), DetailsFor(path));
+        if (job.conversion.status == intake::ConversionResult::Failed)
+            platform::CurrentPrompts().ShowInformation(job.conversion.message);
+    }
+}
 
 DocumentImport::DocumentImport(MainScreen& screen) : QObject(&screen), screen_(screen) {
     if (auto* file = screen.findChild<QMenu*>(QStringLiteral("FileMenu"))) {
@@ -103,8 +119,7 @@ bool DocumentImport::ImportDocument(const QString& path) {
     QApplication::processEvents();
     EnsureWorkDirectories();
     const intake::JobResult job = intake::SubmitDocument(
-        path, SendDirectory(), {"", "", intake::ShownName(path).toStdString()},
-        [&progress](int done, int total) {
+        path, SendDirectory(), DetailsFor(path), [&progress](int done, int total) {
             progress.setRange(0, total);
             progress.setValue(done);
             if (total > 0)

@@ -14,6 +14,11 @@ namespace corvane::app {
 
 class MainScreen;
 
+// Documents named at start (the desktop opening files with the program) go
+// into the send directory as printed ones do, so the program, or one
+// already running, takes them in at its activation. Failures are shown.
+void SubmitStartDocuments(const QStringList& paths);
+
 class DocumentImport : public QObject {
     Q_OBJECT
   public:

@@ -79,4 +79,9 @@ void SavePortDevices(const std::string& iniPath, const PortDevices& devices) {
     for (int i = 0; i < kPortCount; ++i) ini.WriteString(kPorts, PortKey(i), devices[i]);
 }
 
+int LoadSimCallEvery(const std::string& iniPath) {
+    const int seconds = Profile(iniPath).ReadInteger(kPorts, "SimCallEvery", kDefaultSimCallEvery);
+    return seconds > 0 ? seconds : 0;
+}
+
 }  // namespace corvane::app

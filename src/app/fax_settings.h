@@ -42,4 +42,10 @@ PortDevices DefaultPortDevices();  // /dev/ttyS0 .. /dev/ttyS5
 PortDevices LoadPortDevices(const std::string& iniPath);
 void SavePortDevices(const std::string& iniPath, const PortDevices& devices);
 
+// Key "SimCallEvery" of section "Ports": in receive mode the simulated
+// modem gets a demo caller this many seconds after the start and again as
+// long after each call; 0 for never.
+inline constexpr int kDefaultSimCallEvery = 20;
+int LoadSimCallEvery(const std::string& iniPath);
+
 }  // namespace corvane::app

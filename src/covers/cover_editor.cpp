@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialog_support.h"
+#include "app/help_topics.h"
 #include "app/phone_book.h"
 #include "app/program_directory.h"
 #include "covers/files/cover_data_file.h"
@@ -23,8 +24,6 @@
 namespace corvane::covers {
 
 namespace {
-
-constexpr int kHelpCoverEditor = 1029;
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -159,7 +158,7 @@ CreateEditQuickFax::CreateEditQuickFax(app::FaxSettings& settings, QWidget* pare
     connect(ChangeSenderInfoButton, &QPushButton::clicked, this,
             &CreateEditQuickFax::ChangeSenderInfoButtonClick);
     connect(Helpbutton, &QPushButton::clicked, this,
-            [] { platform::ShowHelpTopic(kHelpCoverEditor); });
+            [] { platform::ShowHelpTopic(app::kHelpCoverEditor); });
     SetTemplateName(QString::fromLatin1(kDefaultTemplateName));
 }
 

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialog_support.h"
+#include "app/help_topics.h"
 #include "app/program_directory.h"
 #include "app/window_placement.h"
 #include "platform/help_window.h"
@@ -18,7 +19,6 @@ namespace corvane::covers {
 
 namespace {
 
-constexpr int kHelpTemplatePicker = 1030;
 constexpr qint64 kMaxDescriptionBytes = 4096;
 
 QString FirstLine(const QString& path) {
@@ -57,7 +57,7 @@ PreviewQuickFaxForms::PreviewQuickFaxForms(const QString& directory, const QStri
     FileListBox1 = new QListWidget(this);
     FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
     FileListBox1->addItems(TemplateNames(directory));
-    FileListBox1->setMinimumWidth(150);
+    FileListBox1->setFixedWidth(180);
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setAlignment(Qt::AlignCenter);
@@ -78,7 +78,7 @@ PreviewQuickFaxForms::PreviewQuickFaxForms(const QString& directory, const QStri
     connect(OkButton, &QPushButton::clicked, this, &PreviewQuickFaxForms::OkButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(HelpButton, &QPushButton::clicked, this,
-            [] { platform::ShowHelpTopic(kHelpTemplatePicker); });
+            [] { platform::ShowHelpTopic(app::kHelpTemplatePicker); });
     connect(FileListBox1, &QListWidget::currentRowChanged, this,
             &PreviewQuickFaxForms::ShowPreview);
     connect(FileListBox1, &QListWidget::itemDoubleClicked, this,
@@ -96,7 +96,7 @@ PreviewQuickFaxForms::PreviewQuickFaxForms(const QString& directory, const QStri
     layout->addLayout(top, 1);
     layout->addWidget(DescriptionPanel);
     layout->addLayout(buttons);
-    resize(620, 600);
+    resize(640, 720);
     app::RestorePlacement(*this, kClassName);
 }
 

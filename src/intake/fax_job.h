@@ -9,14 +9,9 @@
 #include <string>
 
 #include "document_converter.h"
+#include "job_options.h"
 
 namespace corvane::intake {
-
-struct JobDetails {
-    std::string phone;
-    std::string recipient;
-    std::string subject;
-};
 
 struct JobResult {
     ConversionResult conversion;

@@ -142,7 +142,11 @@ void PhoneNetwork::SetFaults(const std::string& number, LineFaults faults) {
 
 std::shared_ptr<Call> PhoneNetwork::Dial(LineParty& caller, const std::string& number) {
     const auto found = numbers_.find(DialledDigits(number));
-    const Entry entry = found == numbers_.end() ? Entry{} : found->second;
+    Entry entry = found == numbers_.end() ? Entry{} : found->second;
+    if (found == numbers_.end() && others_) {
+        entry.party = &others_();
+        entry.outcome = DialOutcome::Answer;
+    }
     auto call = std::make_shared<Call>(scheduler_, &caller, entry.party, entry.faults);
     if (entry.party != nullptr) {
         if (entry.party->OffHook()) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -102,6 +103,9 @@ public:
 
     void Assign(const std::string& number, LineParty& party);
     void Assign(const std::string& number, DialOutcome outcome);
+    // Every number not assigned otherwise reaches the party this gives,
+    // asked once per call.
+    void AssignOthers(std::function<LineParty&()> party) { others_ = std::move(party); }
     // Faults for every call made to this number.
     void SetFaults(const std::string& number, LineFaults faults);
 
@@ -123,6 +127,7 @@ private:
 
     Scheduler& scheduler_;
     std::map<std::string, Entry> numbers_;
+    std::function<LineParty&()> others_;
 };
 
 // The digits of a dial string (T and P prefixes, commas and blanks dropped),

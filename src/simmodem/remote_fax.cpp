@@ -444,6 +444,9 @@ void RemoteFax::OnDis(const Frame& frame) {
         Violation(std::string("DIS rate bits ") + bits + " are not a T.30 combination");
     }
     remoteCapabilities_ = dis.capabilities;
+    if (DropsNow()) {
+        return;
+    }
     if (config_.pagesToSend.empty()) {
         Disconnect(true, {});
         return;
@@ -532,6 +535,16 @@ void RemoteFax::SendPage() {
     });
 }
 
+bool RemoteFax::DropsNow() {
+    if (config_.faults.dropAfterPages != pagesSent_) {
+        return false;
+    }
+    Note("dropped the line after " + std::to_string(pagesSent_) + " page(s) as scripted");
+    HangUpNow();
+    Finish(false, "dropped the line as scripted");
+    return true;
+}
+
 void RemoteFax::OnPageAnswer(std::uint8_t response) {
     const bool more = static_cast<std::size_t>(pageNumber_) + 1 < config_.pagesToSend.size();
     if (response == kRTN && !resendPage_) {
@@ -549,6 +562,9 @@ void RemoteFax::OnPageAnswer(std::uint8_t response) {
         ++pagesSent_;
     }
     ++pageNumber_;
+    if (DropsNow()) {
+        return;
+    }
     if (!more) {
         Disconnect(pagesSent_ == static_cast<int>(config_.pagesToSend.size()), "pages not confirmed");
     } else if (response == kMCF) {

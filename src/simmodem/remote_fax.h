@@ -34,6 +34,9 @@ struct RemoteFaxFaults {
     // the last frame.
     std::optional<std::vector<std::uint8_t>> tsiFrame;
     bool dcsNotFinal = false;
+    // A calling machine drops the line, without DCN, once this many pages
+    // are confirmed (0: as soon as the DIS arrives).
+    std::optional<int> dropAfterPages;
 };
 
 struct FaxPage {
@@ -136,6 +139,8 @@ private:
     void SendPage();
     void OnTrainingAnswer(std::uint8_t response);
     void OnPageAnswer(std::uint8_t response);
+    // The scripted drop of a calling machine; true when it hung up.
+    bool DropsNow();
 
     PhoneNetwork& network_;
     RemoteFaxConfig config_;

@@ -142,5 +142,20 @@ TEST_F(DocumentImportTest, SubmittedWhileRunningAppearsAtTheNextActivation) {
     EXPECT_EQ(screen.OutgoingGrid().model()->rowCount(), 1);
 }
 
+TEST_F(DocumentImportTest, DocumentsNamedAtStartComeInAtTheFirstActivation) {
+    WriteFile(home() + "empty.txt", "");
+    app::SubmitStartDocuments({QString::fromStdString(Document("start.txt", 5)),
+                               QString::fromStdString(home() + "empty.txt")});
+    ASSERT_EQ(prompts.informations.size(), 1u);
+    EXPECT_TRUE(prompts.informations[0].contains("empty.txt"));
+    app::MainScreen screen;
+    screen.FirstActivate();
+    tables::Table& table = screen.FaxTable();
+    ASSERT_EQ(table.QueryRecCount(), 1u);
+    table.First();
+    EXPECT_EQ(table.Text("SUBJECT"), "start.txt");
+    EXPECT_EQ(table.Text("FAXDOC"), "DOC00000.APF");
+}
+
 }  // namespace
 }  // namespace corvane::testing

@@ -6,7 +6,9 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -78,6 +80,15 @@ inline std::vector<DecodedPage> ReadFaxPages(const std::string& apf, const std::
         at = end;
     }
     return pages;
+}
+
+// The names in a directory, sorted.
+inline std::vector<std::string> Names(const std::string& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // A PDF of pages of the given size in points, each drawn by draw (page

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "intake/fax_job.h"
+#include "intake/job_options.h"
 #include "intake/page_placement.h"
 #include "intake/text_pages.h"
 #include "intake_support.h"
@@ -11,6 +12,7 @@
 namespace corvane::intake {
 namespace {
 
+using testing::Names;
 using testing::TempDir;
 
 TEST(PagePlacement, TrueSizeFittedToTheFaxLine) {
@@ -92,12 +94,22 @@ TEST(TextLayout, WrapsBreaksAndPages) {
         EXPECT_EQ(LayOutText(c.text, c.columns, c.lines), c.pages) << c.what;
 }
 
-std::vector<std::string> Names(const std::string& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+TEST(JobOptions, ReadAsThePrintSystemWritesThem) {
+    using Options = std::map<std::string, std::string>;
+    const std::pair<const char*, Options> cases[] = {
+        {"phone=555\\ 0100 name='Jo Smith' subject=\"Q3 \\\"final\\\"\"",
+         {{"phone", "555 0100"}, {"name", "Jo Smith"}, {"subject", "Q3 \"final\""}}},
+        {"  Duplex PHONE=1  phone=2\t", {{"duplex", "true"}, {"phone", "2"}}},
+        {"name='never closed", {{"name", "never closed"}}},
+        {"subject= empty=", {{"subject", ""}, {"empty", ""}}},
+        {"=orphan trailing\\", {{"trailing\\", "true"}}},
+        {"", {}},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(ParseJobOptions(text), expected) << text;
+
+    const JobDetails titled = JobDetailsFromOptions("phone=1 name=Al", "Report");
+    EXPECT_EQ(titled.subject, "Report");
+    EXPECT_EQ(JobDetailsFromOptions("subject=Own", "Report").subject, "Own");
 }
 
 TEST(FaxJob, LeavesAFaxFileAndItsJobFileUnderFreeNames) {

@@ -19,8 +19,7 @@
 #include "faximage/fax_errors.h"
 #include "session_cli.h"
 #include "simmodem/apf_pages.h"
-#include "simmodem/class2_modem.h"
-#include "simmodem/remote_fax.h"
+#include "simmodem/demo_line.h"
 
 namespace corvane::cli {
 namespace {
@@ -28,7 +27,6 @@ namespace {
 constexpr int kSuccess = 0;
 constexpr int kFailure = 1;
 constexpr int kUsage = 2;
-constexpr const char* kSimNumber = "5550123";
 
 constexpr const char* kReceiveUsage =
     "receive --device PATH|sim [--sim-call FILE.apf] [--class auto|1|2|2.0] [--ring 1] "
@@ -191,21 +189,16 @@ int ReceiveThroughSimulator(const ReceiveOptions& o) {
         return kFailure;
     }
     engine::Scheduler scheduler;
-    simmodem::PhoneNetwork network(scheduler);
-    simmodem::ModemConfig config;
-    config.classes = {"1", "2", "2.0"};
-    simmodem::Class2Modem modem(network, config);
-    network.Assign(kSimNumber, modem);
+    simmodem::DemoLine line(scheduler);
     simmodem::RemoteFaxConfig callerConfig;
     callerConfig.pagesToSend = std::move(pages);
-    simmodem::RemoteFax caller(network, callerConfig);
-    engine::SimComPort port(scheduler, modem);
+    engine::SimComPort port(scheduler, line.Modem());
     port.Open();
     Receiver receiver(port, scheduler, scheduler, o);
     receiver.Start();
     scheduler.RunFor(engine::Seconds(5));
     if (!receiver.Finished()) {
-        caller.Dial(kSimNumber);
+        const simmodem::RemoteFax& caller = line.PlaceCall(std::move(callerConfig));
         scheduler.RunUntil([&] { return caller.Finished() || receiver.Finished(); },
                            scheduler.Now() + engine::Seconds(3600));
         // The receiver ends its call after the caller; then it waits again.

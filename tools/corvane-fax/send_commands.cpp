@@ -1,7 +1,9 @@
 // The send command: one send session on a modem, each status change
-// printed as a line. "--device sim" sends through an in-process simulated
-// modem to a remote fax machine that keeps what it received, in virtual
-// time; any other device is a serial port driven by the Qt event loop.
+// printed as a line. "--device sim" sends through the in-process simulated
+// modem and line, in virtual time: every number reaches a remote fax
+// machine that keeps what it received, except the reserved numbers that
+// answer busy, not at all or with a voice. Any other device is a serial
+// port driven by the Qt event loop.
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -18,8 +20,7 @@
 #include "faxengine/sim_port.h"
 #include "faximage/fax_errors.h"
 #include "simmodem/apf_pages.h"
-#include "simmodem/class2_modem.h"
-#include "simmodem/remote_fax.h"
+#include "simmodem/demo_line.h"
 
 namespace corvane::cli {
 namespace {
@@ -193,18 +194,17 @@ int SendThroughSimulator(const SendOptions& o) {
     std::error_code ec;
     std::filesystem::create_directories(o.simDir, ec);
     engine::Scheduler scheduler;
-    simmodem::PhoneNetwork network(scheduler);
-    simmodem::ModemConfig config;
-    config.classes = {"1", "2", "2.0"};
-    simmodem::Class2Modem modem(network, config);
-    simmodem::RemoteFax remote(network, {});
-    network.Assign(o.number, remote);
-    engine::SimComPort port(scheduler, modem);
+    simmodem::DemoLine line(scheduler);
+    engine::SimComPort port(scheduler, line.Modem());
     port.Open();
     const int code = Send(port, scheduler, scheduler, o, [&](const std::function<bool()>& done) {
         scheduler.RunUntil(done, scheduler.Now() + engine::Seconds(24 * 3600));
         scheduler.RunFor(engine::Seconds(5));
     });
+    if (line.Answerers().empty()) {
+        return Report(code);
+    }
+    const simmodem::RemoteFax& remote = *line.Answerers().back();
     std::vector<simmodem::FaxPage> pages;
     for (const simmodem::ReceivedPage& page : remote.Pages()) {
         if (page.accepted)

@@ -146,6 +146,9 @@ int main(int argc, char* argv[]) {
         app::PortDevices devices = app::DefaultPortDevices();
         devices[0] = "sim";
         app::SavePortDevices(app::SettingsPath(), devices);
+        app::FaxSettings settings = app::LoadSettings(app::SettingsPath());
+        settings.ComPort = 0;
+        app::SaveSettings(app::SettingsPath(), settings);
     }
     // A printed document the program takes in when it starts.
     WriteFaxFile(app::SendDirectory() + "PRINT001.APF",
