@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QVBoxLayout>
 
 #include "app/dialog_support.h"
@@ -29,7 +30,7 @@ PortDevicesDialog::PortDevicesDialog(const app::PortDevices& devices,
         choice->setObjectName(QStringLiteral("Com%1Device").arg(i + 1));
         choice->setEditable(true);
         choice->setInsertPolicy(QComboBox::NoInsert);
-        choice->setMinimumContentsLength(40);
+        choice->setMinimumContentsLength(60);
         choice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         for (const SerialDevice& device : present) {
             choice->addItem(QString::fromStdString(device.path));
@@ -40,6 +41,7 @@ PortDevicesDialog::PortDevicesDialog(const app::PortDevices& devices,
         choice->setItemData(choice->count() - 1, QStringLiteral("The built-in simulated modem"),
                             Qt::ToolTipRole);
         choice->setEditText(QString::fromStdString(devices[i]));
+        choice->lineEdit()->setCursorPosition(0);
         choices[i] = choice;
         form->addRow(QStringLiteral("Com%1:").arg(i + 1), choice);
     }

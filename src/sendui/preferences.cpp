@@ -19,7 +19,7 @@
 #include "modem_tools.h"
 #include "platform/help_window.h"
 #include "platform/prompts.h"
-#include "platform/sound.h"
+#include "platform/sound_player.h"
 #include "port_group.h"
 #include "radio_group.h"
 #include "shared_controls.h"
@@ -228,7 +228,7 @@ void Preferences::SelectWavButtonClick() {
 void Preferences::BitBtn2Click() {
     const QString file = WaveFileEdit->text();
     if (!file.isEmpty() && QFileInfo(file).isFile())
-        platform::PlaySound(file.toStdString());
+        platform::PlaySoundFile(file.toStdString());
 }
 
 void Preferences::BitBtn1Click() {

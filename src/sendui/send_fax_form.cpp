@@ -117,8 +117,6 @@ SendFaxForm::SendFaxForm(QWidget* parent)
     left->addWidget(ComPort);
     left->addWidget(sfFaxClass);
     left->addWidget(sfToneOrPulse);
-    left->addWidget(CheckBlindDial);
-    left->addWidget(CheckIgnoreBusy);
     left->addStretch();
     auto* right = new QGridLayout;
     right->setHorizontalSpacing(12);
@@ -145,7 +143,9 @@ SendFaxForm::SendFaxForm(QWidget* parent)
     counts->addWidget(new QLabel(QStringLiteral("Transfer Rate (BPS)")), row, 1);
     counts->setColumnStretch(2, 1);
     right->addLayout(counts, 3, 0, 1, 2);
-    right->setRowStretch(4, 1);
+    right->addWidget(CheckBlindDial, 4, 0, 1, 2);
+    right->addWidget(CheckIgnoreBusy, 5, 0, 1, 2);
+    right->setRowStretch(6, 1);
     for (QLineEdit* edit : {sfusername, sfStationID, sfPhoneNumber, sfDialPrefix})
         edit->setMinimumWidth(190);
     auto* body = new QHBoxLayout;
