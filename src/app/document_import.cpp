@@ -120,12 +120,13 @@ bool DocumentImport::ImportDocument(const QString& path) {
     EnsureWorkDirectories();
     const intake::JobResult job = intake::SubmitDocument(
         path, SendDirectory(), DetailsFor(path), [&progress](int done, int total) {
-            progress.setRange(0, total);
-            progress.setValue(done);
+            // The label first: a modal dialog's setValue processes events.
             if (total > 0)
                 progress.setLabelText(
                     progress.labelText().section(u'\n', 0, 0) +
                     QStringLiteral("\nPage %1 of %2").arg(std::min(done + 1, total)).arg(total));
+            progress.setRange(0, total);
+            progress.setValue(done);
             QApplication::processEvents();
             return !progress.wasCanceled();
         });

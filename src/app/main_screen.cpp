@@ -154,6 +154,7 @@ void MainScreen::BuildButtonBar() {
             &MainScreen::ArchiveButtonClick);
     connect(buttons_["ExitButton"], &QToolButton::clicked, this, &QWidget::close);
     connect(buttons_["SendButton"], &QToolButton::clicked, this, &MainScreen::SendButtonClick);
+    connect(buttons_["ViewButton"], &QToolButton::clicked, this, &MainScreen::ViewPrintClick);
 
     auto* central = new QWidget;
     auto* column = new QVBoxLayout(central);
@@ -268,6 +269,7 @@ void MainScreen::BuildMenus() {
                                             {"DeleteItem", "DeleteButton"},
                                             {"ArchiveItem", "ArchiveButton"},
                                             {"ForwardItem", "ForwardButton"},
+                                            {"ViewPrintItem", "ViewButton"},
                                             {"ExitItem", "ExitButton"}}) {
         QToolButton* target = buttons_[button];
         connect(items_[item], &QAction::triggered, target, [target] { target->click(); });

@@ -54,6 +54,7 @@ class MainScreen : public QMainWindow {
     void PreferencesClick();
     void RebuildIndexesClick();
     void AboutClick();
+    void ViewPrintClick();  // View button and "View/Print Fax", either list
 
     void EditAPFFax();
     void EditReceivedFax();

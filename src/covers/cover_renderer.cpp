@@ -24,6 +24,13 @@ namespace {
 // arithmetic and the painter's coordinates sane for hostile templates.
 constexpr std::int64_t kCoordinateLimit = 100000;
 constexpr int kMaxPenWidth = 1000;
+// Far more than a page shows: a one-line text of more bytes cannot
+// fit across the page, a message of more cannot fit in the largest box, and
+// real designs have a few dozen elements. Beyond these a hostile template
+// would only keep the window busy.
+constexpr std::size_t kMaxLineBytes = 4096;
+constexpr std::size_t kMaxMessageBytes = 1 << 18;
+constexpr int kMaxElements = 10000;
 
 constexpr char kFlagsLabels[] =
     "[  ]Urgent     [  ]For Review     [  ]Please Comment     [  ]Please Reply     [  ]Please "
@@ -39,11 +46,15 @@ int Bounded(std::int64_t value) {
 
 // Template and cover texts are UTF-8 when they decode as such; older files
 // carry a single-byte code page, read as Latin-1.
-QString DecodeText(const std::string& bytes) {
+QString DecodeText(const std::string& bytes, std::size_t limit = kMaxLineBytes) {
+    std::size_t size = std::min(bytes.size(), limit);
+    // Cut at a character boundary, so a long UTF-8 text stays UTF-8.
+    while (size > 0 && size < bytes.size() && (bytes[size] & 0xC0) == 0x80) --size;
+    const QByteArrayView kept(bytes.data(), static_cast<qsizetype>(size));
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    QString text = decoder(kept);
     if (decoder.hasError())
-        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        return QString::fromLatin1(kept);
     return text;
 }
 
@@ -72,7 +83,7 @@ Box ElementBox(const TemplateElement& e) {
 class CoverPainter {
   public:
     CoverPainter(QImage& page, const CoverValues& values, const std::string& message)
-        : painter_(&page), values_(values), message_(DecodeText(message)) {
+        : painter_(&page), values_(values), message_(DecodeText(message, kMaxMessageBytes)) {
         // The lines arrive joined by CR LF (or by any line break); the painter breaks at LF.
         message_.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
         painter_.setRenderHint(QPainter::Antialiasing, false);
@@ -246,7 +257,8 @@ faximage::Raster DrawCover(const std::string& templatePath, const CoverValues& v
         TemplateReader reader(
             std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
         TemplateElement element;
-        while (reader.Next(element)) painter.Draw(element);
+        for (int drawn = 0; drawn < kMaxElements && reader.Next(element); ++drawn)
+            painter.Draw(element);
     }
     return Threshold(page);
 }

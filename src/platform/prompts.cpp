@@ -44,6 +44,12 @@ void DesktopPrompts::ShowInformation(const QString& text) {
     box.exec();
 }
 
+void DesktopPrompts::ShowError(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), WithLineBreaks(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
 void DesktopPrompts::Beep() {
     QApplication::beep();
 }

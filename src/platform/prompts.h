@@ -19,6 +19,9 @@ class Prompts {
     virtual bool AskYesNoDefaultNo(const QString& text, const QString& title) = 0;
     // Information icon, title "Information", one OK button.
     virtual void ShowInformation(const QString& text) = 0;
+    // Error icon, one OK button; prompts without their own error box show
+    // it as information.
+    virtual void ShowError(const QString& text) { ShowInformation(text); }
     virtual void Beep() = 0;
     // Shows the dialog modally; returns its result (QDialog::Accepted or Rejected).
     virtual int Run(QDialog& dialog) = 0;
@@ -30,6 +33,7 @@ class DesktopPrompts : public Prompts {
     bool AskYesNo(const QString& text, const QString& title) override;
     bool AskYesNoDefaultNo(const QString& text, const QString& title) override;
     void ShowInformation(const QString& text) override;
+    void ShowError(const QString& text) override;
     void Beep() override;
     int Run(QDialog& dialog) override;
 };

@@ -1,7 +1,6 @@
 #include "app/prepare_document.h"
 
 #include <filesystem>
-#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -35,17 +34,6 @@ class PrepareDocumentTest : public ::testing::Test {
             if (entry.path().filename().string().starts_with(prefix))
                 names.push_back(entry.path().filename());
         return names;
-    }
-    // The header claims one page more than the file holds.
-    void ClaimExtraPage(const std::string& path) {
-        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-        std::uint8_t bytes[faximage::kApfFileHeaderSize];
-        file.read(reinterpret_cast<char*>(bytes), sizeof bytes);
-        faximage::ApfFileHeader header = faximage::DecodeFileHeader(bytes);
-        ++header.pageCount;
-        const auto encoded = faximage::EncodeFileHeader(header);
-        file.seekp(0);
-        file.write(reinterpret_cast<const char*>(encoded.data()), encoded.size());
     }
     TempDir dir;
 };
@@ -140,7 +128,7 @@ TEST_F(PrepareDocumentTest, BadSourcesFailWithoutLeavingFiles) {
         dir.Write("empty.apf", std::string(emptyHeader.begin(), emptyHeader.end()));
     const std::string shortFile = dir.path() + "short.apf";
     WriteFax(shortFile, {BarPage(1728, 100, 10), BarPage(1728, 100, 20)});
-    ClaimExtraPage(shortFile);
+    corvane::testing::ClaimPages(shortFile, 3);
     for (const std::string& source : {notFax, noPages, shortFile}) {
         EXPECT_FALSE(PrepareDocument(source, target)) << source;
         EXPECT_FALSE(fs::exists(target)) << source;

@@ -187,6 +187,17 @@ TEST_F(CoverRendererTest, ValueFieldOutsideTheNineTextsShowsItsOwnText) {
     EXPECT_EQ(Draw({own}, values), Draw({same}));
 }
 
+TEST_F(CoverRendererTest, TextsInUtf8OrAnOlderSingleByteCodePageDrawTheSame) {
+    TemplateElement utf8 = Element(ekText, 0, 0, 0, 0);
+    utf8.Text = "Caf\xC3\xA9 M\xC3\xBCller";
+    TemplateElement latin1 = utf8;
+    latin1.Text = "Caf\xE9 M\xFCller";
+    TemplateElement plain = utf8;
+    plain.Text = "Cafe Muller";
+    EXPECT_EQ(Draw({utf8}), Draw({latin1}));
+    EXPECT_NE(Draw({utf8}), Draw({plain}));
+}
+
 TEST_F(CoverRendererTest, ShapeBrushesAndRoundedCorners) {
     // FillStyle 0 leaves the inside white, 1 paints white over black, 2 fills
     // black, and 7 keeps the brush of the shape before.

@@ -1,11 +1,14 @@
 // Cover sheets in the windows: the editor's checks, the template picker,
 // and New, Add Cover and Edit writing rows, cover files and data files.
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 #include <filesystem>
 
@@ -86,6 +89,24 @@ TEST_F(ProgramDirectoryFixture, CoverEditorLimitsAndSenderHint) {
     EXPECT_EQ(editor.ChangeSenderInfoButton->toolTip(), "Ann\n\n555\n");
 }
 
+TEST_F(ProgramDirectoryFixture, CoverEditorEnterMovesToTheNextFieldInsteadOfSaving) {
+    app::FaxSettings settings;
+    CreateEditQuickFax editor(settings);
+    Fill(editor, {"A", "1", "Re", ""});
+    editor.show();
+    QApplication::setActiveWindow(&editor);
+    const std::pair<QWidget*, QWidget*> moves[] = {{editor.Recipient, editor.RecipientFax},
+                                                   {editor.RecipientFax, editor.Regarding},
+                                                   {editor.Regarding, editor.FaxMessage},
+                                                   {editor.Codes, editor.ExplorerButton1}};
+    for (const auto& [from, to] : moves) {
+        from->setFocus();
+        QTest::keyClick(from, Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), to) << from->objectName().toStdString();
+    }
+    EXPECT_TRUE(editor.isVisible()) << "Enter did not end the dialog";
+}
+
 class TemplatePickerTest : public ProgramDirectoryFixture {
   protected:
     TemplatePickerTest() {
@@ -139,6 +160,19 @@ TEST_F(TemplatePickerTest, UnknownCurrentNameSelectsTheFirstAndAnEmptyListOnlyBe
     picker.OkButton->click();
     EXPECT_EQ(prompts.beeps, 1);
     EXPECT_NE(picker.result(), QDialog::Accepted);
+}
+
+TEST_F(TemplatePickerTest, RemembersItsSizeAndPosition) {
+    QRect placed;
+    {
+        PreviewQuickFaxForms picker(QString::fromStdString(covers_), "cv0001.fct");
+        picker.show();
+        picker.setGeometry(40, 50, 520, 480);  // inside the offscreen screen
+        placed = picker.geometry();
+        picker.CancelButton->click();
+    }
+    PreviewQuickFaxForms again(QString::fromStdString(covers_), "cv0001.fct");
+    EXPECT_EQ(again.geometry(), placed);
 }
 
 // The main window's cover commands on a program directory with one template.
@@ -257,9 +291,13 @@ TEST_F(QuickFaxTest, RenderFailureLeavesRowAndDataFileAlone) {
     EXPECT_TRUE(std::filesystem::is_empty(app::SendDirectory()));
 }
 
-TEST_F(QuickFaxTest, CancelChangesNothing) {
+TEST_F(QuickFaxTest, MenuItemOpensTheEditorAndCancelChangesNothing) {
     prompts.dialogHandler = [](QDialog&) { return int(QDialog::Rejected); };
-    Click("NewButton");
+    QAction* item = screen_->findChild<QAction*>("NewCoverSheetItem");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    item->trigger();
+    EXPECT_EQ(prompts.dialogs, std::vector<QString>{"CreateEditQuickFax"});
     EXPECT_EQ(Table().QueryRecCount(), 0u);
     EXPECT_TRUE(std::filesystem::is_empty(app::SendDirectory()));
 }

@@ -28,6 +28,7 @@ class ScriptedPrompts : public platform::Prompts {
     std::deque<bool> answers;
     std::vector<QString> questions;
     std::vector<QString> informations;
+    std::vector<QString> errors;
     int beeps = 0;
     std::function<int(QDialog&)> dialogHandler;
     std::vector<QString> dialogs;  // object names, in the order shown
@@ -39,6 +40,7 @@ class ScriptedPrompts : public platform::Prompts {
         return Answer(text, title);
     }
     void ShowInformation(const QString& text) override { informations.push_back(text); }
+    void ShowError(const QString& text) override { errors.push_back(text); }
     void Beep() override { ++beeps; }
     int Run(QDialog& dialog) override {
         dialogs.push_back(dialog.objectName());

@@ -12,7 +12,7 @@ for file in bin/corvane bin/corvane-fax bin/corvane-modem lib/cups/backend/corva
   share/corvane/corvane-fax.ppd share/corvane/install-printer share/corvane/help/1009.html \
   share/applications/org.corvane.Corvane.desktop share/metainfo/org.corvane.Corvane.metainfo.xml \
   share/icons/hicolor/48x48/apps/corvane.png share/icons/hicolor/128x128/apps/corvane.png \
-  share/man/man1/corvane-fax.1 share/man/man1/corvane-modem.1; do
+  share/man/man1/corvane-fax.1 share/man/man1/corvane-modem.1 share/corvane/covers/cv0001.fct; do
   if [ ! -e "$prefix/$file" ]; then
     echo "missing: $file"
     status=1

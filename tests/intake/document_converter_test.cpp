@@ -165,6 +165,32 @@ TEST(DocumentConverter, FaxWidthTiffIsKeptPixelForPixel) {
     }
 }
 
+TEST(DocumentConverter, MultiPageTiffFaxComesBackPageForPage) {
+    TempDir dir;
+    std::string text;
+    for (int line = 1; line <= 150; ++line)
+        text += std::to_string(line) + " Mixed text: the quick brown fox\n";
+    dir.Write("letter.txt", text);
+    ASSERT_EQ(
+        ConvertDocument(QString::fromStdString(dir.path() + "letter.txt"), dir.path() + "first.apf")
+            .status,
+        ConversionResult::Done);
+    // The fax as another fax program would keep it: TIFF Class F.
+    const std::string command = std::string(CORVANE_BIN_DIR) + "/corvane-fax export " + dir.path() +
+                                "first.apf " + dir.path() + "fax.tif";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const Converted converted = Convert(dir, dir.path() + "fax.tif");
+    ASSERT_EQ(converted.result.status, ConversionResult::Done)
+        << converted.result.message.toStdString();
+    const auto first = ReadFaxPages(dir.path() + "first.apf", dir.path() + "scratch.tif");
+    ASSERT_EQ(first.size(), 3u);
+    ASSERT_EQ(converted.pages.size(), 3u);
+    for (std::size_t page = 0; page < 3; ++page) {
+        EXPECT_TRUE(converted.pages[page].fine);
+        EXPECT_EQ(converted.pages[page].rows, first[page].rows) << "page " << page;
+    }
+}
+
 TEST(DocumentConverter, TextOf150LinesFillsThreePages) {
     TempDir dir;
     std::string text;

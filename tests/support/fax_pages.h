@@ -2,6 +2,7 @@
 // library.
 #pragma once
 
+#include <fstream>
 #include <span>
 #include <string>
 #include <vector>
@@ -48,6 +49,18 @@ inline faximage::Raster ReadPage(const std::string& path, int page) {
     unpacker.SetAutoScaleMode(faximage::AutoScaleMode::asNone);
     unpacker.SetInFileName(path);
     return unpacker.PageBitmap(page);
+}
+
+// Rewrites the header's page count, so the file claims pages it lacks.
+inline void ClaimPages(const std::string& path, int pageCount) {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    std::uint8_t bytes[faximage::kApfFileHeaderSize];
+    file.read(reinterpret_cast<char*>(bytes), sizeof bytes);
+    faximage::ApfFileHeader header = faximage::DecodeFileHeader(bytes);
+    header.pageCount = static_cast<std::uint16_t>(pageCount);
+    const auto encoded = faximage::EncodeFileHeader(header);
+    file.seekp(0);
+    file.write(reinterpret_cast<const char*>(encoded.data()), encoded.size());
 }
 
 inline int PageCountOf(const std::string& path) {
