@@ -26,6 +26,7 @@
 #include "port_group.h"
 #include "radio_group.h"
 #include "send_header.h"
+#include "settings_fields.h"
 #include "shared_controls.h"
 
 namespace corvane::sendui {
@@ -35,10 +36,6 @@ namespace {
 constexpr std::size_t kMaxPassString = 255;
 constexpr std::size_t kMaxStationID = 20;
 constexpr std::size_t kMaxModemString = 40;
-
-std::string Std(const QLineEdit* edit) {
-    return edit->text().toStdString();
-}
 
 // A caption above its edit.
 QVBoxLayout* Captioned(const QString& caption, QWidget* field) {
@@ -209,7 +206,7 @@ void SendFaxForm::ResetTracing() {
 
 void SendFaxForm::BuildHeader() {
     headerText_ =
-        sendui::BuildHeader(Std(sfusername), Std(sfStationID), QDateTime::currentDateTime());
+        sendui::BuildHeader(Text(sfusername), Text(sfStationID), QDateTime::currentDateTime());
 }
 
 engine::CvCustomSendFax& SendFaxForm::NewSession() {
@@ -229,13 +226,13 @@ void SendFaxForm::ConfigureSession(engine::CvCustomSendFax& fax) {
     fax.detectBusy = !CheckIgnoreBusy->isChecked();
     fax.faxFile = app::CutUtf8(FaxFileName, kMaxPassString);
     fax.coverFile = app::CutUtf8(CoverFileName, kMaxPassString);
-    fax.phoneNumber = app::CutUtf8(Std(sfPhoneNumber), kMaxPassString);
+    fax.phoneNumber = app::CutUtf8(Text(sfPhoneNumber), kMaxPassString);
     fax.toneDial = sfToneOrPulse->ItemIndex() == 0;
     fax.faxClass = static_cast<engine::FaxClass>(sfFaxClass->ItemIndex() + 1);
     ApplyCounts(fax, sfDialAttempts, sfRetryWait, sfTimeOut);
-    fax.stationID = app::CutUtf8(Std(sfStationID), kMaxStationID);
-    fax.dialPrefix = app::CutUtf8(Std(sfDialPrefix), kMaxModemString);
-    const std::string init = Std(sfModemInit);
+    fax.stationID = app::CutUtf8(Text(sfStationID), kMaxStationID);
+    fax.dialPrefix = app::CutUtf8(Text(sfDialPrefix), kMaxModemString);
+    const std::string init = Text(sfModemInit);
     if (!init.empty()) {
         const bool hasAT = app::UpperCase(init).find("AT") != std::string::npos;
         fax.modemInit = app::CutUtf8(hasAT ? init : "AT" + init, kMaxModemString);

@@ -121,6 +121,10 @@ TEST_F(SendFaxTest, SendsThroughTheSimulatedModemWithTheStatusWindowRunning) {
     auto form = Form("555 0188", TwoPageFax("WORK.APF"));
     EXPECT_EQ(form->sfPhoneNumber->text(), "555 0188");
     form->sfModemInit->setText("S7=60");
+    form->sfDialAttempts->setText("2");
+    form->sfRetryWait->setText("x");  // it and the time-out after it keep their values
+    form->sfTimeOut->setText("30");
+    form->TransferRate->setCurrentIndex(-1);
     form->SendFaxButton->click();
     ASSERT_TRUE(form->Sending());
     sendui::StandardFaxDisplay* status = form->CvFaxStatus1().Display();
@@ -145,6 +149,10 @@ TEST_F(SendFaxTest, SendsThroughTheSimulatedModemWithTheStatusWindowRunning) {
     EXPECT_EQ(status->fsTotalPages->text(), "2");
     EXPECT_EQ(status->fsPhoneNumber->text(), "555 0188");
     EXPECT_EQ(fax->modemInit, "ATS7=60");
+    EXPECT_EQ(fax->dialAttempts, 2);
+    EXPECT_EQ(fax->DialRetryWait(), 60u);
+    EXPECT_EQ(fax->DialWait(), 60u);
+    EXPECT_EQ(fax->desiredBPS, 9600);
     EXPECT_TRUE(fax->headerLine.starts_with("Page $P of $N, Sent by Ann Lee, $I  on "));
     EXPECT_FALSE(form->CvComPort1().IsOpen());
     EXPECT_TRUE(Exists(home() + "CVSEND.TRC"));
