@@ -25,6 +25,8 @@
 #include "platform/prompts.h"
 #include "profile.h"
 #include "program_directory.h"
+#include "receive_mode.h"
+#include "received_rows.h"
 #include "table_model.h"
 #include "tables/fax_tables.h"
 #include "tables/table_error.h"
@@ -62,6 +64,9 @@ MainScreen::MainScreen(QWidget* parent) : QMainWindow(parent) {
     BuildButtonBar();
     BuildPages();
     BuildMenus();
+    receive_ = new ReceiveMode(*this);
+    connect(buttons_["ReceiveButton"], &QToolButton::clicked, this,
+            &MainScreen::ReceiveButtonClick);
     resize(900, 560);
     RunCreationSteps();
     new DocumentImport(*this);
@@ -73,6 +78,8 @@ MainScreen::MainScreen(QWidget* parent) : QMainWindow(parent) {
 }
 
 MainScreen::~MainScreen() {
+    // While the tables are still there, so a fax cut short is listed.
+    receive_->EndForClose();
     if (MainWindow() == this)
         SetMainWindow(nullptr);
 }
@@ -269,6 +276,7 @@ void MainScreen::BuildMenus() {
                                             {"DeleteItem", "DeleteButton"},
                                             {"ArchiveItem", "ArchiveButton"},
                                             {"ForwardItem", "ForwardButton"},
+                                            {"ReceiveFaxItem", "ReceiveButton"},
                                             {"ViewPrintItem", "ViewButton"},
                                             {"ExitItem", "ExitButton"}}) {
         QToolButton* target = buttons_[button];
@@ -356,6 +364,8 @@ void MainScreen::RunCreationSteps() {
     platform::SetHelpPages(QStringLiteral("qrc:/help/%1.html"));
     buttons_["ForwardButton"]->hide();
     EnsureWorkDirectories();
+    // Faxes a crash or a kill left unlisted are listed, not forgotten.
+    ListUnlistedFaxFiles(received_, ReceiveDirectory());
     RefreshGrids();
 }
 
@@ -542,17 +552,12 @@ void MainScreen::closeEvent(QCloseEvent* event) {
         return;
     }
     if (receivingFax_ && !platform::CurrentPrompts().AskYesNo(
-                             QStringLiteral("You are recieving a fax. Close the program?"),
+                             QStringLiteral("You are receiving a fax. Close the program?"),
                              QStringLiteral("ALERT!"))) {
         event->ignore();
         return;
     }
-    if (receiveMode_) {
-        // Receive mode has no port of its own yet; leaving it is only the state.
-        receiveMode_ = false;
-        buttons_["ReceiveButton"]->setText(QStringLiteral("Receive"));
-        buttons_["ReceiveButton"]->setToolTip(QStringLiteral("Start receiving faxes"));
-    }
+    receive_->EndForClose();
     if (outgoing_.IsOpen())
         SaveGridOrders(*faxGrid_, kGridOrderName);
     QApplication::processEvents();
@@ -567,6 +572,10 @@ void MainScreen::closeEvent(QCloseEvent* event) {
     RefreshGrids();
     SetButtons();
     event->accept();
+}
+
+void MainScreen::ReceiveButtonClick() {
+    receive_->ReceiveButtonClick();
 }
 
 void MainScreen::Beep() {

@@ -21,6 +21,7 @@ class QToolButton;
 namespace corvane::app {
 
 class FaxGrid;
+class ReceiveMode;
 class TableModel;
 
 class MainScreen : public QMainWindow {
@@ -54,6 +55,7 @@ class MainScreen : public QMainWindow {
     void PreferencesClick();
     void RebuildIndexesClick();
     void AboutClick();
+    void ReceiveButtonClick();
     void ViewPrintClick();  // View button and "View/Print Fax", either list
 
     void EditAPFFax();
@@ -77,6 +79,11 @@ class MainScreen : public QMainWindow {
     QMenu* SortMenuShown() const;
     // Set while a fax is arriving; commands on the received row beep then.
     void SetReceivingFax(bool receiving) { receivingFax_ = receiving; }
+    bool ReceivingFax() const { return receivingFax_; }
+    // Set while receive mode waits for calls or receives.
+    void SetReceiveMode(bool on) { receiveMode_ = on; }
+    bool InReceiveMode() const { return receiveMode_; }
+    ReceiveMode& Receiver() { return *receive_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -109,6 +116,7 @@ class MainScreen : public QMainWindow {
     QStackedWidget* pages_ = nullptr;
     QTabBar* tabs_ = nullptr;
     QLabel* statusPanel_ = nullptr;
+    ReceiveMode* receive_ = nullptr;
     std::map<std::string, QToolButton*> buttons_;
     std::map<std::string, QAction*> items_;
     QMenu* outSortMenu_ = nullptr;

@@ -32,8 +32,9 @@ std::string Quoted(const std::string& text) {
 
 // Runs the backend with the print system's environment only.
 BackendRun RunBackend(const TempDir& dir, const std::vector<std::string>& args,
-                      const std::string& stdinFile = "/dev/null") {
+                      const std::string& stdinFile = "/dev/null", const std::string& runAs = "") {
     std::string command =
+        (runAs.empty() ? std::string() : "runuser -u " + runAs + " -- ") +
         "env -i DEVICE_URI=corvane:/ PRINTER=Corvane-Fax CONTENT_TYPE=application/pdf "
         "CUPS_SERVERROOT=/etc/cups PATH=/usr/bin:/bin " +
         std::string(CORVANE_BIN_DIR) + "/cups/corvane";
@@ -157,7 +158,7 @@ TEST_F(CupsBackend, JobLandsInTheUsersSendDirectoryOwnedByTheUser) {
     EXPECT_TRUE(pages[0].Black(300, 250));
 }
 
-TEST_F(CupsBackend, UsersWithoutCorvaneEndTheJobWithAMessage) {
+TEST_F(CupsBackend, JobsItCannotPlaceEndWithAMessage) {
     TestUser bare(dir, "b");
     ASSERT_TRUE(bare.Created());
     bare.Own();
@@ -175,6 +176,12 @@ TEST_F(CupsBackend, UsersWithoutCorvaneEndTheJobWithAMessage) {
     run = RunBackend(dir, {"45", moved.Name(), "t", "1", "", spool});
     EXPECT_EQ(run.exitCode, 5);
     EXPECT_NE(run.log.find("has no Corvane program directory"), std::string::npos) << run.log;
+
+    // Installed so that it does not run as root, it cannot act for others.
+    run =
+        RunBackend(dir, {"45", moved.Name(), "t", "1", "", "/dev/null"}, "/dev/null", bare.Name());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.log.find("must run as root"), std::string::npos) << run.log;
 
     run = RunBackend(dir, {"46", "no-such-user-here", "t", "1", "", spool});
     EXPECT_EQ(run.exitCode, 5);

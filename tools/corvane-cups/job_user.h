@@ -19,7 +19,8 @@ struct JobUser {
 std::optional<JobUser> FindUser(const std::string& name);
 
 // Gives up root for good (groups, group, user) and sets HOME, USER and
-// LOGNAME; without root it only succeeds when already running as user.
+// LOGNAME; without root it only succeeds when already running as user
+// (root's own jobs stay root's).
 // False, with errorText set, when the switch is not possible.
 bool BecomeUser(const JobUser& user, std::string& errorText);
 
