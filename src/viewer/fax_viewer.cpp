@@ -128,7 +128,6 @@ FaxViewer::FaxViewer(QWidget* parent) : QDialog(parent) {
     connect(buttons_["Helpbutton"], &QToolButton::clicked, this,
             [] { platform::ShowHelpTopic(kHelpTopic); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    faxViewer_->setFocus();
 }
 
 FaxViewer::~FaxViewer() = default;
@@ -188,6 +187,7 @@ void FaxViewer::FormActivate() {
     UncheckZoomChoices();
     UncheckRotationChoices();
     SetFaxFile();
+    faxViewer_->setFocus();
     firstActivation_ = false;
     // Printing also works without a printer: the print dialog then offers
     // a PDF file.
@@ -297,11 +297,13 @@ bool FaxViewer::PreparePrinter() {
 
 void FaxViewer::Print() {
     faxPrinter_->SetPrintScale(PrintScale::psFitToPage);
-    // With no printer to print on, the print dialog comes first so a PDF
-    // file can be chosen.
+    // With no printer to print on (Qt then prints to PDF) and no file
+    // chosen yet, the print dialog comes first so a PDF file can be named.
     QPrinter& printer = faxPrinter_->Printer();
-    if (printer.outputFormat() == QPrinter::NativeFormat && !printer.isValid() &&
-        !faxPrinter_->ChoosePageRange(this))
+    const bool noTarget = printer.outputFormat() == QPrinter::PdfFormat
+                              ? printer.outputFileName().isEmpty()
+                              : !printer.isValid();
+    if (noTarget && !faxPrinter_->ChoosePageRange(this))
         return;
     const int code = faxPrinter_->PrintFile();
     if (code != ecOK)

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/fax_settings.h"
 #include "app/program_directory.h"
@@ -18,27 +19,37 @@ namespace {
 using corvane::tables::Date;
 using corvane::tables::Table;
 
-// A one-page fine fax with the lines written in the fax font, so the demo's
-// faxes can be viewed and sent.
-void WriteFaxFile(const std::string& path, std::initializer_list<std::string> lines) {
-    namespace fi = corvane::faximage;
-    std::unique_ptr<fi::TextConverter> text;
-    fi::CreateTextConverter(text);
-    fi::LoadFaxFont(*text, "", fi::kStandardFontBytesPerGlyph, true);
-    constexpr int kWidth = 1728, kHeight = 2200, kLeftBytes = 20, kTop = 160;
-    fi::Raster page(kWidth, kHeight);
-    int y = kTop;
-    for (const std::string& line : lines) {
-        for (int row = 1; row <= text->metrics.rows && y + row <= kHeight; ++row)
-            fi::RenderTextRow(*text, line, row, page.Row(y + row - 1).subspan(kLeftBytes));
-        y += text->metrics.rows * 2;
+// Fine pages with a few lines in the fax font, drawn three times its size,
+// so the demo faxes can be viewed and printed.
+void WriteFaxFile(const std::string& path, const std::vector<std::string>& lines, int pages = 1) {
+    namespace fx = corvane::faximage;
+    constexpr int kScale = 3;
+    std::unique_ptr<fx::TextConverter> text;
+    fx::CreateTextConverter(text);
+    fx::LoadFaxFont(*text, "", fx::kStandardFontBytesPerGlyph, true);
+    std::vector<fx::Raster> rasters;
+    for (int page = 1; page <= pages; ++page) {
+        fx::Raster small(1728 / kScale, 2156 / kScale);
+        int y = 40;
+        for (std::string line : lines) {
+            if (line == "$PAGE")
+                line = "Page " + std::to_string(page) + " of " + std::to_string(pages);
+            for (int row = 1; row <= text->metrics.rows && y + row <= small.Height(); ++row)
+                fx::RenderTextRow(*text, line, row, small.Row(y + row - 1).subspan(4));
+            y += text->metrics.rows + 12;
+        }
+        fx::Raster& large = rasters.emplace_back(1728, 2156);
+        for (int sy = 0; sy < small.Height(); ++sy)
+            for (int sx = 0; sx < small.Width(); ++sx)
+                if (small.Pixel(sx, sy))
+                    large.FillRect(sx * kScale, sy * kScale, kScale, kScale, true);
     }
-    page.FillRect(160, kTop - 30, kWidth - 320, 4, true);
-    fi::CvFaxConverter converter;
-    converter.SetResolution(fi::FaxResolution::frHigh);
+    std::vector<fx::PictureView> views;
+    for (const fx::Raster& raster : rasters) views.push_back(raster.View());
+    fx::CvFaxConverter converter;
+    converter.SetResolution(fx::FaxResolution::frHigh);
     converter.SetOutFileName(path);
-    const fi::PictureView view = page.View();
-    converter.ConvertPages({&view, 1});
+    converter.ConvertPages(views);
 }
 
 struct Outgoing {
@@ -113,8 +124,7 @@ int main(int argc, char* argv[]) {
         };
         for (const Outgoing& row : rows) {
             WriteFaxFile(app::SendDirectory() + row.document,
-                         {row.subject, std::string("To: ") + row.recipient,
-                          std::string("Fax: ") + row.phone});
+                         {"To: " + std::string(row.recipient), row.subject, "", "$PAGE"});
             outgoing.Append();
             outgoing.SetText("SUBJECT", row.subject);
             outgoing.SetDate("DATESENT", row.sent);
@@ -133,7 +143,8 @@ int main(int argc, char* argv[]) {
         };
         for (const Received& row : faxes) {
             WriteFaxFile(app::ReceiveDirectory() + row.file,
-                         {"Received fax", std::string("From: ") + row.from, row.notes});
+                         {"From: " + std::string(row.from), "Received fax", "", "$PAGE"},
+                         row.pages);
             received.Append();
             received.SetDate("DATEREC", row.date);
             received.SetText("TIMEREC", row.time);
@@ -151,8 +162,7 @@ int main(int argc, char* argv[]) {
         app::SaveSettings(app::SettingsPath(), settings);
     }
     // A printed document the program takes in when it starts.
-    WriteFaxFile(app::SendDirectory() + "PRINT001.APF",
-                 {"Referral letter", "To: Northside Clinic", "Fax: 555 0166"});
+    WriteFaxFile(app::SendDirectory() + "PRINT001.APF", {"Northside Clinic", "Referral letter"});
     std::ofstream(app::SendDirectory() + "PRINT001.PXD", std::ios::binary)
         << "555 0166\r\nNorthside Clinic\r\nReferral letter\r\n";
     return 0;
