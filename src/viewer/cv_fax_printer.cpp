@@ -6,9 +6,11 @@
 #include <QFile>
 #include <QLocale>
 #include <QPainter>
+#include <QPen>
 #include <QPrintDialog>
 #include <QTextStream>
 #include <QTime>
+#include <algorithm>
 
 #include "cv_fax_printer_status.h"
 #include "display_image.h"
@@ -128,14 +130,20 @@ void CvFaxPrinter::DrawMargin(QPainter& painter, CvFaxPrinterMargin& margin, Pri
     painter.setClipRect(line);
     painter.drawText(line, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     painter.restore();
+    // One device pixel is a hairline on a printer: the rule is about a
+    // sixth of a millimetre thick, and the picture starts below it.
+    const int rule = std::max(1, painter.device()->logicalDpiY() / 150);
+    painter.setPen(QPen(Qt::black, rule, Qt::SolidLine, Qt::FlatCap));
     if (top) {
         area.top += height + 2;
-        painter.drawLine(area.left, area.top, area.right, area.top);
-        area.top += 1;
+        const int y = area.top + rule / 2;
+        painter.drawLine(area.left, y, area.right, y);
+        area.top += rule;
     } else {
         area.bottom -= height + 2;
-        painter.drawLine(area.left, area.bottom, area.right, area.bottom);
-        area.bottom -= 1;
+        const int y = area.bottom - rule / 2;
+        painter.drawLine(area.left, y, area.right, y);
+        area.bottom -= rule;
     }
 }
 

@@ -73,9 +73,12 @@ QImage MonoImage(const faximage::Raster& page) {
     QImage image(page.Width(), page.Height(), QImage::Format_Mono);
     if (image.isNull())
         return {};
-    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    // Black first: the PDF writer keeps such a picture at one bit per
+    // pixel instead of turning it into a lossy colour picture.
+    image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
     for (int y = 0; y < page.Height(); ++y)
-        std::copy_n(page.Row(y).begin(), page.BytesPerRow(), image.scanLine(y));
+        std::transform(page.Row(y).begin(), page.Row(y).end(), image.scanLine(y),
+                       [](std::uint8_t bits) { return static_cast<std::uint8_t>(~bits); });
     return image;
 }
 

@@ -128,7 +128,6 @@ FaxViewer::FaxViewer(QWidget* parent) : QDialog(parent) {
     connect(buttons_["Helpbutton"], &QToolButton::clicked, this,
             [] { platform::ShowHelpTopic(kHelpTopic); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    faxViewer_->setFocus();
 }
 
 FaxViewer::~FaxViewer() = default;
@@ -188,6 +187,7 @@ void FaxViewer::FormActivate() {
     UncheckZoomChoices();
     UncheckRotationChoices();
     SetFaxFile();
+    faxViewer_->setFocus();
     firstActivation_ = false;
     // Printing also works without a printer: the print dialog then offers
     // a PDF file.

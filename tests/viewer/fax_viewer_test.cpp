@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -121,6 +122,28 @@ TEST_F(FaxViewerTest, PrintCurrentPageKeepsItsRangeForTheNextPrint) {
     ASSERT_TRUE(document);
     EXPECT_EQ(document->numPages(), 1);
     EXPECT_TRUE(testing::PdfPageText(*document, 0).contains("Page: 3 of 4"));
+}
+
+TEST_F(FaxViewerTest, PrinterSetupChoosesTheRangeThatPrintPrints) {
+    Show(WritePagedFax(dir, "fax.apf", 4));
+    const QString pdf = QString::fromStdString(dir.path() + "range.pdf");
+    prompts.dialogHandler = [&pdf](QDialog& dialog) {
+        QPrinter& printer = *dynamic_cast<QPrintDialog&>(dialog).printer();
+        EXPECT_EQ(printer.fromPage(), 1);
+        EXPECT_EQ(printer.toPage(), 4);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setFromTo(2, 3);
+        return QDialog::Accepted;
+    };
+    Button("PrinterSetupButton")->click();
+    EXPECT_EQ(window.Printer().RangeStart(), 2);
+    EXPECT_EQ(window.Printer().RangeEnd(), 3);
+    Button("Printbutton")->click();
+    auto document = testing::LoadPdf(pdf);
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->numPages(), 2);
+    EXPECT_TRUE(testing::PdfPageText(*document, 0).contains("Page: 2 of 4"));
 }
 
 }  // namespace
