@@ -297,11 +297,13 @@ bool FaxViewer::PreparePrinter() {
 
 void FaxViewer::Print() {
     faxPrinter_->SetPrintScale(PrintScale::psFitToPage);
-    // With no printer to print on, the print dialog comes first so a PDF
-    // file can be chosen.
+    // With no printer to print on (Qt then prints to PDF) and no file
+    // chosen yet, the print dialog comes first so a PDF file can be named.
     QPrinter& printer = faxPrinter_->Printer();
-    if (printer.outputFormat() == QPrinter::NativeFormat && !printer.isValid() &&
-        !faxPrinter_->ChoosePageRange(this))
+    const bool noTarget = printer.outputFormat() == QPrinter::PdfFormat
+                              ? printer.outputFileName().isEmpty()
+                              : !printer.isValid();
+    if (noTarget && !faxPrinter_->ChoosePageRange(this))
         return;
     const int code = faxPrinter_->PrintFile();
     if (code != ecOK)

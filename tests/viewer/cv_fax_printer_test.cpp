@@ -1,12 +1,15 @@
 #include "viewer/cv_fax_printer.h"
 
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTextStream>
 
 #include <gtest/gtest.h>
 
 #include "pdf_support.h"
+#include "viewer/cv_fax_printer_status.h"
 #include "viewer_support.h"
 
 namespace corvane::viewer {
@@ -134,6 +137,30 @@ TEST_F(CvFaxPrinterTest, AbortDropsTheJobAndLogsIt) {
     EXPECT_TRUE(log[0].contains(" started at "));
     EXPECT_TRUE(log[1].contains(" aborted at "));
     EXPECT_FALSE(log.join('\n').contains("finished"));
+}
+
+TEST_F(CvFaxPrinterTest, TheStatusWindowShowsTheJobAndItsAbortButtonStopsIt) {
+    const std::string path = BlackFax(4, 1728, 400, {.fine = false});
+    printer.SetFileName(QString::fromStdString(path));
+    CvFaxPrinterStatus status;
+    printer.SetStatusDisplay(&status);
+    QStringList lines;
+    QObject::connect(&printer, &CvFaxPrinter::NextPage, &printer, [&](int page) {
+        EXPECT_TRUE(status.isVisible());
+        lines << status.fpsStatusLine->text();
+        if (page == 3)
+            status.fpsAbortButton->click();
+    });
+    ASSERT_EQ(printer.PrintFile(), 0);
+    EXPECT_TRUE(printer.Aborted());
+    EXPECT_FALSE(status.isVisible());
+    EXPECT_EQ(status.fpsFileName->text(), "BLACK.APF");
+    EXPECT_EQ(status.fpsResolution->text(), "standard");
+    EXPECT_EQ(status.fpsWidth->text(), "1728");
+    EXPECT_EQ(status.fpsLastPage->text(), "4");
+    EXPECT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines.last().endsWith(" 2 of 4")) << lines.last().toStdString();
+    EXPECT_TRUE(LogLines()[1].contains(" aborted at "));
 }
 
 TEST_F(CvFaxPrinterTest, AFileWithoutPagesPrintsNothing) {

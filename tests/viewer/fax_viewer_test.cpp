@@ -5,6 +5,7 @@
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QToolButton>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,23 @@ TEST_F(FaxViewerTest, AFileThatCannotBeShownSaysSo) {
     EXPECT_EQ(window.Printer().PageCount(), 0);
 }
 
+TEST_F(FaxViewerTest, ADamagedPageShowsWhatDecodedAndAMissingOneIsReported) {
+    const std::string path = WritePagedFax(dir, "cut.apf", 2);
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) - 2000);
+    testing::ClaimPages(path, 3);
+    Show(path);
+    Button("NextButton")->click();
+    EXPECT_EQ(Status(), "Page 2 of 3 (damaged: showing the part that could be read)");
+    EXPECT_GT(window.Viewer().DisplayHeight(), 0);
+    EXPECT_TRUE(prompts.errors.empty());
+    Button("NextButton")->click();
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_TRUE(prompts.errors[0].startsWith("Viewer error -")) << prompts.errors[0].toStdString();
+    // The window and the fax stay open.
+    Button("FirstButton")->click();
+    EXPECT_EQ(Status(), "Page 1 of 3");
+}
+
 TEST_F(FaxViewerTest, PrintCurrentPageKeepsItsRangeForTheNextPrint) {
     Show(WritePagedFax(dir, "fax.apf", 4));
     window.Viewer().SetCurrentPage(3);
@@ -144,6 +162,30 @@ TEST_F(FaxViewerTest, PrinterSetupChoosesTheRangeThatPrintPrints) {
     ASSERT_TRUE(document);
     EXPECT_EQ(document->numPages(), 2);
     EXPECT_TRUE(testing::PdfPageText(*document, 0).contains("Page: 2 of 4"));
+}
+
+TEST_F(FaxViewerTest, PrintWithoutAPrinterOrFileAsksForOneFirst) {
+    Show(WritePagedFax(dir, "fax.apf", 2));
+    QPrinter& printer = window.Printer().Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName({});
+    const QString pdf = QString::fromStdString(dir.path() + "chosen.pdf");
+    int asked = 0;
+    prompts.dialogHandler = [&](QDialog& dialog) {
+        ++asked;
+        dynamic_cast<QPrintDialog&>(dialog).printer()->setOutputFileName(pdf);
+        return QDialog::Accepted;
+    };
+    Button("Printbutton")->click();
+    EXPECT_EQ(asked, 1);
+    auto document = testing::LoadPdf(pdf);
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->numPages(), 2);
+    // Cancelling the dialog prints nothing.
+    printer.setOutputFileName({});
+    prompts.dialogHandler = [](QDialog&) { return QDialog::Rejected; };
+    Button("Printbutton")->click();
+    EXPECT_TRUE(prompts.errors.empty());
 }
 
 }  // namespace

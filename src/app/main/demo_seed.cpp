@@ -3,11 +3,15 @@
 // to be taken in, and Com1 on the simulated modem. Existing tables are kept.
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/fax_settings.h"
 #include "app/program_directory.h"
-#include "faximage/apf_file.h"
+#include "faximage/fax_converter_component.h"
+#include "faximage/raster.h"
+#include "faximage/text_converter.h"
 #include "tables/fax_tables.h"
 
 namespace {
@@ -15,10 +19,37 @@ namespace {
 using corvane::tables::Date;
 using corvane::tables::Table;
 
-void WriteFaxFile(const std::string& path) {
-    const auto header = corvane::faximage::EncodeFileHeader(corvane::faximage::NewFileHeader());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(header.data()), header.size());
+// Fine pages with a few lines in the fax font, drawn three times its size,
+// so the demo faxes can be viewed and printed.
+void WriteFaxFile(const std::string& path, const std::vector<std::string>& lines, int pages = 1) {
+    namespace fx = corvane::faximage;
+    constexpr int kScale = 3;
+    std::unique_ptr<fx::TextConverter> text;
+    fx::CreateTextConverter(text);
+    fx::LoadFaxFont(*text, "", fx::kStandardFontBytesPerGlyph, true);
+    std::vector<fx::Raster> rasters;
+    for (int page = 1; page <= pages; ++page) {
+        fx::Raster small(1728 / kScale, 2156 / kScale);
+        int y = 40;
+        for (std::string line : lines) {
+            if (line == "$PAGE")
+                line = "Page " + std::to_string(page) + " of " + std::to_string(pages);
+            for (int row = 1; row <= text->metrics.rows && y + row <= small.Height(); ++row)
+                fx::RenderTextRow(*text, line, row, small.Row(y + row - 1).subspan(4));
+            y += text->metrics.rows + 12;
+        }
+        fx::Raster& large = rasters.emplace_back(1728, 2156);
+        for (int sy = 0; sy < small.Height(); ++sy)
+            for (int sx = 0; sx < small.Width(); ++sx)
+                if (small.Pixel(sx, sy))
+                    large.FillRect(sx * kScale, sy * kScale, kScale, kScale, true);
+    }
+    std::vector<fx::PictureView> views;
+    for (const fx::Raster& raster : rasters) views.push_back(raster.View());
+    fx::CvFaxConverter converter;
+    converter.SetResolution(fx::FaxResolution::frHigh);
+    converter.SetOutFileName(path);
+    converter.ConvertPages(views);
 }
 
 struct Outgoing {
@@ -92,7 +123,8 @@ int main(int argc, char* argv[]) {
              true},
         };
         for (const Outgoing& row : rows) {
-            WriteFaxFile(app::SendDirectory() + row.document);
+            WriteFaxFile(app::SendDirectory() + row.document,
+                         {"To: " + std::string(row.recipient), row.subject, "", "$PAGE"});
             outgoing.Append();
             outgoing.SetText("SUBJECT", row.subject);
             outgoing.SetDate("DATESENT", row.sent);
@@ -110,7 +142,9 @@ int main(int argc, char* argv[]) {
             {{2026, 12, 11}, "11:02", "+1 555 0123", 1, "FAX00001.APF", ""},
         };
         for (const Received& row : faxes) {
-            WriteFaxFile(app::ReceiveDirectory() + row.file);
+            WriteFaxFile(app::ReceiveDirectory() + row.file,
+                         {"From: " + std::string(row.from), "Received fax", "", "$PAGE"},
+                         row.pages);
             received.Append();
             received.SetDate("DATEREC", row.date);
             received.SetText("TIMEREC", row.time);
@@ -128,7 +162,7 @@ int main(int argc, char* argv[]) {
         app::SaveSettings(app::SettingsPath(), settings);
     }
     // A printed document the program takes in when it starts.
-    WriteFaxFile(app::SendDirectory() + "PRINT001.APF");
+    WriteFaxFile(app::SendDirectory() + "PRINT001.APF", {"Northside Clinic", "Referral letter"});
     std::ofstream(app::SendDirectory() + "PRINT001.PXD", std::ios::binary)
         << "555 0166\r\nNorthside Clinic\r\nReferral letter\r\n";
     return 0;
