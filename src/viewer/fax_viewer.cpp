@@ -189,9 +189,6 @@ void FaxViewer::FormActivate() {
     SetFaxFile();
     faxViewer_->setFocus();
     firstActivation_ = false;
-    // Printing also works without a printer: the print dialog then offers
-    // a PDF file.
-    QApplication::restoreOverrideCursor();
 }
 
 void FaxViewer::SetFaxFile() {
