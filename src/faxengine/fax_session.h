@@ -12,6 +12,7 @@
 #include "faxengine/engine_platform.h"
 #include "faxengine/fax_class.h"
 #include "faxengine/modem_control.h"
+#include "faxengine/page_packer.h"
 #include "faxengine/session_parameters.h"
 #include "faximage/apf_file.h"
 
@@ -76,6 +77,7 @@ struct FaxModemData {
     faximage::ApfFileHeader fileHeader;
     faximage::ApfPageHeader pageHeader;
     bool lineMode = false;  // pfCountedLines of the current page
+    PagePacker packer;      // the page data being sent
     std::array<std::uint8_t, kDataBufferSize> dataBuffer{};
     std::uint16_t dataCount = 0;
     std::uint16_t hangupCode = 0;

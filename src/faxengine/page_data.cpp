@@ -1,7 +1,6 @@
 #include "faxengine/page_data.h"
 
 #include <algorithm>
-#include <array>
 
 #include "faxengine/t30_frames.h"
 
@@ -9,15 +8,11 @@ namespace corvane::engine {
 
 namespace {
 
-// End of line, the white make-up code for 1728 and the white terminating
-// code for 0, in the bit order the modem transmits.
-constexpr std::array<std::uint8_t, 6> kBlankLine{0x00, 0x80, 0xB2, 0x59, 0x01, 0x00};
-
 // Put failures are left to the machines' timeouts.
-void PutZeros(ComPort& port, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        port.PutChar(0x00);
-    }
+void SendPacked(FaxSession& session) {
+    PagePacker& packer = session.modem.packer;
+    PutData(session, packer.Ready());
+    packer.Taken();
 }
 
 }  // namespace
@@ -31,23 +26,36 @@ void PutData(FaxSession& session, std::span<const std::uint8_t> bytes) {
     }
 }
 
+void BeginPageData(FaxSession& session) {
+    session.modem.packer.Begin(
+        session.modem.params.minLineBytes,
+        session.modem.PageWide() ? faximage::kWideLineWidth : faximage::kStandardLineWidth);
+}
+
+void PutCodedData(FaxSession& session, std::span<const std::uint8_t> coded) {
+    session.modem.packer.Add(coded);
+    SendPacked(session);
+}
+
 void PutLine(FaxSession& session, std::span<const std::uint8_t> line) {
-    const std::size_t minimum = session.modem.params.minLineBytes;
-    PutData(session, line);
-    if (line.size() < minimum) {
-        PutZeros(session.port, minimum - line.size());
-    }
-    session.data.bytesTransferred += static_cast<std::int32_t>(std::max(line.size(), minimum));
+    PutCodedData(session, line);
+    session.data.bytesTransferred += static_cast<std::int32_t>(
+        std::max<std::size_t>(line.size(), session.modem.params.minLineBytes));
 }
 
 void PutBlankLines(FaxSession& session, int count) {
-    const std::size_t minimum = session.modem.params.minLineBytes;
-    for (int i = 0; i < count; ++i) {
-        PutData(session, kBlankLine);
-        if (minimum >= 7) {
-            PutZeros(session.port, minimum - 5);
-        }
-    }
+    session.modem.packer.AddWhiteLines(count);
+    SendPacked(session);
+}
+
+void PutFill(FaxSession& session, std::size_t bytes) {
+    session.modem.packer.AddFill(bytes);
+    SendPacked(session);
+}
+
+void FinishPageData(FaxSession& session) {
+    session.modem.packer.End();
+    SendPacked(session);
 }
 
 void EndData(FaxSession& session) {

@@ -1,4 +1,6 @@
-// Writers of page data while the modem is in data mode.
+// Writers of page data while the modem is in data mode. Page data goes
+// through the session's packer: bit-packed, filled to the minimum scan-line
+// time and no further.
 #pragma once
 
 #include <cstddef>
@@ -11,10 +13,18 @@ namespace corvane::engine {
 
 // Sends the bytes with every DLE doubled.
 void PutData(FaxSession& session, std::span<const std::uint8_t> bytes);
-// A coded scan line, zero-filled up to MinLineBytes.
+// Starts a page at the session's minimum line length and the page's width.
+void BeginPageData(FaxSession& session);
+// T.4 coded data of the page: line records or a continuous stream.
+void PutCodedData(FaxSession& session, std::span<const std::uint8_t> coded);
+// One coded scan line (a line record).
 void PutLine(FaxSession& session, std::span<const std::uint8_t> line);
-// White 1728-pixel lines, each filled to the minimum scan-line time.
+// White lines of the page's width.
 void PutBlankLines(FaxSession& session, int count);
+// Zero fill that keeps the modem busy while the next lines are prepared.
+void PutFill(FaxSession& session, std::size_t bytes);
+// The page's last line and RTC.
+void FinishPageData(FaxSession& session);
 // Ends the page data (DLE ETX).
 void EndData(FaxSession& session);
 

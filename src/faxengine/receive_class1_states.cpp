@@ -18,8 +18,6 @@ constexpr std::uint32_t kDCSWaitTicks = 54;
 constexpr std::uint32_t kTCFEndWaitMs = 20;
 constexpr std::uint32_t kDLEPairWaitMs = 10;
 constexpr int kMaxDISTries = 3;
-// Training passes with fewer than this share of non-zero bytes (percent).
-constexpr int kTCFNonzeroLimit = 10;
 
 // The frame's bytes from its address on, DLE shielding removed.
 std::vector<std::uint8_t> RawFrame(const std::string& response) {
@@ -164,43 +162,45 @@ void ReceiveMachine::TCFConnect(const SessionEvent& event) {
     if (!Awaited(event, control().ReplyConnect()))
         return;
     data().bytesTransferred = 0;
-    nonzeroCount_ = 0;
-    tcfDone_ = false;
+    tcf_.Reset();
     deadline_ = StartTimer(session().clock, control().replyTimeout);
     SetState(S::ReceiveTCF);
 }
 
 void ReceiveMachine::ReceiveTCF(const SessionEvent&) {
     ComPort& port = session().port;
-    FaxSessionData& d = data();
     port.DeliverPendingEvents();
     while (port.CharReady() && !TimerExpired(deadline_, session().clock)) {
         int next = port.GetChar();
         if (next < 0)
             break;
-        ++d.bytesTransferred;
-        if (next != 0 && nonzeroCount_ < 0xFFFF)
-            ++nonzeroCount_;
-        if (next != kDLE)
-            continue;
-        if (!port.CharReady())
-            session().platform.BusyWait(kDLEPairWaitMs);
-        next = port.GetChar();
-        if (next != kETX)
-            continue;
-        const long percent = static_cast<long>(nonzeroCount_) * 100 / d.bytesTransferred;
-        if (percent < kTCFNonzeroLimit && dcsAcceptable_) {
-            control().ResetResponse();
-            SetState(S::TCFEnd);
-        } else {
-            control().TransmitFrameCommand();
-            control().ResetResponse();
-            SetState(S::FTTReady);
+        ++data().bytesTransferred;
+        if (next == kDLE) {
+            if (!port.CharReady())
+                session().platform.BusyWait(kDLEPairWaitMs);
+            next = port.GetChar();
+            if (next == kETX) {
+                TrainingCheckEnded();
+                return;
+            }
+            if (next != kDLE)
+                continue;  // no data byte
         }
-        return;
+        tcf_.Add(static_cast<std::uint8_t>(next));
     }
     if (TimerExpired(deadline_, session().clock)) {
         SetState(S::CallFailed);
+    }
+}
+
+void ReceiveMachine::TrainingCheckEnded() {
+    if (tcf_.Passes() && dcsAcceptable_) {
+        control().ResetResponse();
+        SetState(S::TCFEnd);
+    } else {
+        control().TransmitFrameCommand();
+        control().ResetResponse();
+        SetState(S::FTTReady);
     }
 }
 
@@ -240,13 +240,18 @@ void ReceiveMachine::CFRReady(const SessionEvent& event) {
         SendShortFrame(session(), kFcfCFR);
         control().ResetResponse();
     } else if (control().ReplyOK()) {
-        control().SendModulationCommand("AT+FRM=" + params().modulationCode);
+        ReceivePageModulation();
         SetState(S::RxPageConnect);
         if (nextPage_ == kNextNewFile)
             AcceptStep(false);
     } else {
         control().ResetResponse();
     }
+}
+
+void ReceiveMachine::ReceivePageModulation() {
+    control().SendModulationCommand("AT+FRM=" +
+                                    std::string(PageModulationCode(params().modulationCode)));
 }
 
 void ReceiveMachine::RxPageConnect(const SessionEvent& event) {
@@ -303,7 +308,7 @@ void ReceiveMachine::MCFReady(const SessionEvent& event) {
             return;
         }
         if (morePages_) {
-            control().SendModulationCommand("AT+FRM=" + params().modulationCode);
+            ReceivePageModulation();
             nextPage_ = kNextInOpenFile;
             SetState(S::RxPageConnect);
             return;

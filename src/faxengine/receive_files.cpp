@@ -64,7 +64,7 @@ std::string SafeRemoteID(std::string_view id) {
 }
 
 void EndOfPageWatch::Add(std::uint8_t byte) {
-    for (int bit = 0; bit < 8; ++bit) {
+    for (int bit = 0; bit < 8 && !PageEnded(); ++bit) {
         if (((byte >> bit) & 1) == 0) {
             ++zeros_;
             continue;
@@ -73,6 +73,24 @@ void EndOfPageWatch::Add(std::uint8_t byte) {
         eolRun_ = zeros_ >= 11 ? eolRun_ + 1 : 0;
         zeros_ = 0;
     }
+}
+
+void TrainingCheckTally::Add(std::uint8_t byte) {
+    recent_[count_ % kTailBytes] = byte;
+    ++count_;
+    if (byte != 0) {
+        ++nonzero_;
+    }
+}
+
+bool TrainingCheckTally::Passes() const {
+    const std::size_t tail = std::min(count_, kTailBytes);
+    const std::size_t judged = count_ - tail;
+    std::size_t nonzero = nonzero_;
+    for (std::size_t i = 0; i < tail; ++i) {
+        nonzero -= recent_[i] != 0 ? 1 : 0;
+    }
+    return judged > 0 && nonzero * 100 < judged * kNonzeroLimitPercent;
 }
 
 int ReceiveFile::Create(const std::string& path, const std::string& remoteID) {

@@ -7,6 +7,7 @@
 // cut off the file again, so a repeated page replaces it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -30,17 +31,38 @@ std::string DefaultReceiveName(ReceiveNaming naming, const std::string& dir, con
 std::string SafeRemoteID(std::string_view id);
 
 // Follows T.4 page data (least significant bit first) to tell whether it
-// ended with the end-of-page code, six end-of-line codes in a row: a page
-// whose carrier was lost mid-way does not.
+// held the end-of-page code, six end-of-line codes in a row: a page whose
+// carrier was lost mid-way does not. Once seen, the end stays: a real
+// demodulator hands over a tail of ones and noise after it as the carrier
+// dies, which is no part of the page.
 class EndOfPageWatch {
   public:
     void Reset() { zeros_ = 0, eolRun_ = 0; }
     void Add(std::uint8_t byte);
-    bool PageEnded() const { return eolRun_ >= 6; }
+    bool PageEnded() const { return eolRun_ >= kEolsInRtc; }
 
   private:
+    static constexpr int kEolsInRtc = 6;
     int zeros_ = 0;
     int eolRun_ = 0;
+};
+
+// The verdict on a caller's training check: it passes when fewer than one
+// byte in ten is non-zero. The last bytes before the carrier's loss are not
+// judged: a real demodulator hands over a tail of ones and noise there.
+class TrainingCheckTally {
+  public:
+    void Reset() { count_ = 0, nonzero_ = 0; }
+    void Add(std::uint8_t byte);
+    // At least one judged byte, and under the limit.
+    bool Passes() const;
+
+  private:
+    static constexpr std::size_t kTailBytes = 16;
+    static constexpr std::size_t kNonzeroLimitPercent = 10;
+    std::array<std::uint8_t, kTailBytes> recent_{};
+    std::size_t count_ = 0;
+    std::size_t nonzero_ = 0;
 };
 
 class ReceiveFile {

@@ -252,6 +252,9 @@ bool ReceiveMachine::WritePageStart() {
 }
 
 bool ReceiveMachine::StoreByte(std::uint8_t byte) {
+    if (pageEnd_.PageEnded()) {
+        return true;  // the demodulator's tail after the page's RTC
+    }
     if (data().faxClass == FaxClass::fcClass2) {
         // Class 2 modems hand page data over with the bit order reversed.
         byte = ReversedBits(byte);

@@ -115,6 +115,8 @@ class ReceiveMachine : public StateMachine<ReceiveMachine, ReceiveState,
     bool UpdatePageHeader();
     void CloseFile();
     void DecodeParameters();
+    // +FRM for a page: the sender trains short for pages (V.17).
+    void ReceivePageModulation();
 
     // States.
     void CallReset(const SessionEvent&);
@@ -162,6 +164,8 @@ class ReceiveMachine : public StateMachine<ReceiveMachine, ReceiveState,
     void CheckDCS(const std::vector<std::uint8_t>& frame);
     // The data loop's end of page.
     void PageEnded();
+    // DLE ETX after the training check: CFR or FTT.
+    void TrainingCheckEnded();
 
     ReceiveFile file_;
     EndOfPageWatch pageEnd_;
@@ -170,8 +174,7 @@ class ReceiveMachine : public StateMachine<ReceiveMachine, ReceiveState,
     std::uint8_t dleState_ = 0xFF;
     std::uint8_t nextPage_ = kNextNewFile;
     std::uint16_t disTries_ = 0;
-    std::uint16_t nonzeroCount_ = 0;
-    bool tcfDone_ = false;  // the training check saw its end
+    TrainingCheckTally tcf_;
     TickTimer deadline_;
     int offeredRate_ = 0;  // the highest rate of our DIS
     bool dcsAcceptable_ = false;

@@ -74,6 +74,9 @@ void SendMachine::DCSReady(const SessionEvent& event) {
 void SendMachine::DCSSent(const SessionEvent& event) {
     if (!Awaited(event, control().ReplyOK()))
         return;
+    // T.30 wants 75 ms of silence between the DCS and the training; many
+    // receivers miss a training that follows the flags at once.
+    session().platform.BusyWait(kTrainingGapMs);
     control().SendModulationCommand("AT+FTM=" + params().modulationCode);
     SetState(S::TCFReady);
 }
@@ -118,8 +121,13 @@ void SendMachine::TrainingReply(const SessionEvent& event) {
     if (resendPage_ && !ResendPage()) {
         return;
     }
-    control().SendModulationCommand("AT+FTM=" + params().modulationCode);
+    SendPageModulation();
     SetState(S::PageConnect);
+}
+
+void SendMachine::SendPageModulation() {
+    control().SendModulationCommand("AT+FTM=" +
+                                    std::string(PageModulationCode(params().modulationCode)));
 }
 
 void SendMachine::PageConnect(const SessionEvent& event) {
@@ -186,7 +194,7 @@ void SendMachine::PostPageReply(const SessionEvent& event) {
                 if (more) {
                     if (!NextPageFile())
                         return;
-                    control().SendModulationCommand("AT+FTM=" + params().modulationCode);
+                    SendPageModulation();
                     SetState(S::PageConnect);
                 } else {
                     control().TransmitFrameCommand();

@@ -13,6 +13,7 @@ inline constexpr std::uint32_t kHangupReplyTicks = 26;
 inline constexpr std::uint32_t kPageDataTicks = 546;
 inline constexpr std::uint32_t kFrameWaitMs = 200;
 inline constexpr std::uint32_t kPostPageWaitMs = 500;
+inline constexpr std::uint32_t kTrainingGapMs = 75;
 inline constexpr int kMaxPostPageTries = 3;
 inline constexpr std::size_t kMaxCoverLine = 255;
 inline constexpr int kHeaderBlankLines = 8;

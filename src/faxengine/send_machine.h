@@ -106,6 +106,8 @@ class SendMachine
     bool NextPageFile();
     bool MorePages();
     bool ResendPage();
+    // +FTM for a page: the short V.17 training after a passed training check.
+    void SendPageModulation();
     std::string Expand(std::string_view text);
     void ZeroFill();
     void PutTextRow(std::string_view text, int row);

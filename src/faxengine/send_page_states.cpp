@@ -20,8 +20,7 @@ using S = SendState;
 void SendMachine::ZeroFill() {
     const std::size_t used = session().port.OutBuffUsed();
     if (used <= bufferMinimum) {
-        const std::vector<std::uint8_t> zeros(bufferMinimum - used + 1, 0);
-        session().port.PutBlock(zeros);
+        PutFill(session(), bufferMinimum - used + 1);
     }
 }
 
@@ -57,9 +56,7 @@ int SendMachine::PutPageBlock() {
         if (const int code = fax_.Read(std::span(m.dataBuffer.data(), n)); code != 0) {
             return code;
         }
-        count = std::max<std::size_t>(n, params().minLineBytes);
-        std::fill(m.dataBuffer.begin() + static_cast<std::ptrdiff_t>(n),
-                  m.dataBuffer.begin() + static_cast<std::ptrdiff_t>(count), 0);
+        count = n;
         d.bytesTransferred += static_cast<std::int32_t>(n + 2);
     } else {
         count = static_cast<std::size_t>(
@@ -70,7 +67,7 @@ int SendMachine::PutPageBlock() {
         d.bytesTransferred += static_cast<std::int32_t>(count);
     }
     m.dataCount = static_cast<std::uint16_t>(count);
-    PutData(session(), std::span(m.dataBuffer.data(), count));
+    PutCodedData(session(), std::span(m.dataBuffer.data(), count));
     return 0;
 }
 
@@ -103,6 +100,7 @@ void SendMachine::PageStart(const SessionEvent&) {
         Fail(code);
         return;
     }
+    BeginPageData(session());
     PutBlankLines(session(), kHeaderBlankLines);
     if (!headerLine.empty()) {
         const std::string text = Expand(headerLine);
@@ -165,11 +163,7 @@ void SendMachine::CoverText(const SessionEvent& event) {
         ArmBufferFree(kBlockSize + 1);
         return;
     }
-    PutData(session(), faximage::kEndOfPageRecord);
-    if (params().minLineBytes >= faximage::kEndOfPageRecord.size()) {
-        const std::vector<std::uint8_t> zeros(params().minLineBytes - 11, 0);
-        PutData(session(), zeros);
-    }
+    FinishPageData(session());
     if (Class1()) {
         EndData(session());
         data().faxProgress = kProgressSendingPage;
@@ -216,6 +210,7 @@ void SendMachine::PageData(const SessionEvent& event) {
             keepAlive = StartTimer(clock, SecondsToTicks(2 * d.statusInterval));
         }
         if (d.bytesTransferred >= d.pageLength) {
+            FinishPageData(session());
             if (Class1()) {
                 EndData(session());
                 d.faxProgress = kProgressSendingPage;

@@ -18,6 +18,17 @@ constexpr std::array<Rate, kRateCount + 1> kRates{{
     {14400, "145"},
 }};
 
+struct TrainingPair {
+    std::string_view longTraining;
+    std::string_view shortTraining;
+};
+constexpr std::array<TrainingPair, 4> kV17Trainings{{
+    {"145", "146"},
+    {"121", "122"},
+    {"97", "98"},
+    {"73", "74"},
+}};
+
 struct ScanTime {
     int normalMs;
     int fineMs;
@@ -65,6 +76,15 @@ std::string_view ModulationCodeOf(int rateIndex) {
     return ValidRate(rateIndex) ? kRates[rateIndex].modulation : std::string_view{};
 }
 
+std::string_view PageModulationCode(std::string_view trainingCode) {
+    for (const TrainingPair& pair : kV17Trainings) {
+        if (pair.longTraining == trainingCode) {
+            return pair.shortTraining;
+        }
+    }
+    return trainingCode;
+}
+
 int ScanTimeMs(int scanCode, bool fine) {
     if (!ValidScanCode(scanCode)) {
         return 0;
@@ -94,10 +114,13 @@ int RateIndexOfDcsBits(std::uint8_t octet2) {
     const int low = kIndexOfLowBits[(octet2 & 0x0C) >> 2];
     switch (octet2 & 0x3C) {
         case 0x20:
-        case 0x10: return 6;
+        case 0x10:
+            return 6;
         case 0x28:
-        case 0x18: return 5;
-        default: return low;
+        case 0x18:
+            return 5;
+        default:
+            return low;
     }
 }
 

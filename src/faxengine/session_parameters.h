@@ -17,7 +17,11 @@ using RateFlags = std::array<bool, kRateCount + 1>;
 // Bits per second of a rate index; 0 outside 1..6.
 std::uint32_t RateBPS(int rateIndex);
 // The modulation code for "AT+FTM=" and "AT+FRM="; empty outside 1..6.
+// V.17 codes name the long training, which every training check uses.
 std::string_view ModulationCodeOf(int rateIndex);
+// The code pages use after a training check passed: V.17 sends them with
+// its short training (146, 122, 98, 74); the other modulations have one.
+std::string_view PageModulationCode(std::string_view trainingCode);
 
 inline constexpr int kScanCodeCount = 8;
 // Minimum scan-line time in milliseconds; 0 for a code outside 0..7.
@@ -40,7 +44,7 @@ struct SessionParameters {
     std::uint16_t minLineBytes = 0;
     RateFlags localRates{false, true, true, false, false, false, false};
     RateFlags remoteRates{};
-    std::string modulationCode;
+    std::string modulationCode;  // long training: see PageModulationCode
     std::uint8_t lastFCF = 0;
     bool finalFrame = false;
     bool cfrReceived = false;

@@ -100,14 +100,15 @@ std::vector<std::uint8_t> ShortFrame(std::uint8_t fcf) {
 }
 
 std::vector<std::uint8_t> IDFrame(std::uint8_t fcf, std::string_view stationID) {
-    // The identifier travels last character first, blank-padded in front.
+    // The identifier travels last character first; the blank padding comes
+    // after it, so the far end shows the identifier without leading blanks.
     const std::string_view id = stationID.substr(0, kIDFieldLength);
     FrameBuilder frame(kControlMore, fcf);
-    for (std::size_t i = id.size(); i < kIDFieldLength; ++i) {
-        frame.Add(' ');
-    }
     for (auto it = id.rbegin(); it != id.rend(); ++it) {
         frame.Add(static_cast<std::uint8_t>(*it));
+    }
+    for (std::size_t i = id.size(); i < kIDFieldLength; ++i) {
+        frame.Add(' ');
     }
     return std::move(frame).Finish();
 }
@@ -183,7 +184,11 @@ ParsedFrame ParseFrame(FaxSession& session) {
             for (std::size_t i = end; i > infoStart; --i) {
                 id += static_cast<char>(frame[i - 1]);
             }
-            session.data.remoteID = id;
+            // Stations pad on either side; the blanks are no part of the identifier.
+            const std::size_t first = id.find_first_not_of(' ');
+            const std::size_t last = id.find_last_not_of(' ');
+            session.data.remoteID =
+                first == std::string::npos ? std::string{} : id.substr(first, last - first + 1);
             progress(kProgressGotRemoteID);
             break;
         }

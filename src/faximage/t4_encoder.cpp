@@ -3,12 +3,31 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <vector>
 
 #include "t4_codec.h"
 #include "t4_tables.h"
 
 namespace corvane::faximage {
 namespace {
+
+// The codes of one run (make-up, then terminating, also for 0) into any
+// writer with Put(code) and PutPair(code, code).
+template <typename Writer>
+void PutRun(Writer& writer, int run, bool white) {
+    const t4::ColourCodes& codes = t4::StreamCodes(white);
+    run = std::max(run, 0);
+    // Longer runs than one make-up code covers repeat the largest one.
+    while (run >= t4::kMaxMakeUpRun + 64) {
+        writer.Put(codes.makeUp.back());
+        run -= t4::kMaxMakeUpRun;
+    }
+    if (run >= 64) {
+        writer.PutPair(codes.makeUp[run / 64 - 1], codes.terminating[run % 64]);
+    } else {
+        writer.Put(codes.terminating[run]);
+    }
+}
 
 // Merges codes into the encoder buffer from its byte and bit position on.
 // The bytes ahead of the position are zero (EncodeLine clears what the
@@ -42,23 +61,11 @@ class StreamWriter {
     }
     void Put(t4::Code code) { Put(code.value, code.length); }
 
-    void Run(int run, bool white) {
-        const t4::ColourCodes& codes = t4::StreamCodes(white);
-        run = std::max(run, 0);
-        // Longer runs than one make-up code covers repeat the largest one.
-        while (run >= t4::kMaxMakeUpRun + 64) {
-            Put(codes.makeUp.back());
-            run -= t4::kMaxMakeUpRun;
-        }
-        if (run >= 64) {
-            const t4::Code makeUp = codes.makeUp[run / 64 - 1];
-            const t4::Code terminating = codes.terminating[run % 64];
-            Put(makeUp.value | std::uint32_t{terminating.value} << makeUp.length,
-                makeUp.length + terminating.length);
-        } else {
-            Put(codes.terminating[run]);
-        }
+    void PutPair(t4::Code first, t4::Code second) {
+        Put(first.value | std::uint32_t{second.value} << first.length,
+            first.length + second.length);
     }
+    void Run(int run, bool white) { PutRun(*this, run, white); }
 
     ~StreamWriter() {
         for (int i = 0; i < (count_ + 7) / 8; ++i)
@@ -97,6 +104,38 @@ int NextChange(const std::uint8_t* raster, int pos, int end, bool black) {
     return end;
 }
 
+// Codes the runs of one line: margin white pixels, then rasterPixels pixels
+// of the raster each scale times, the last white run stretched to width.
+// Each run is held back one step so that stretch is possible.
+template <typename Writer>
+void CodeRuns(Writer& writer, const std::uint8_t* pixels, int rasterPixels, int margin, int scale,
+              int width) {
+    int coded = 0;
+    int pendingRun = margin;
+    bool pendingWhite = true;
+    bool black = false;
+    for (int pos = 0; pos < rasterPixels;) {
+        const int next = NextChange(pixels, pos, rasterPixels, black);
+        const int run = (next - pos) * scale;
+        if (pendingWhite == !black) {
+            pendingRun += run;  // the first white run absorbs the margin
+        } else {
+            writer.Run(pendingRun, pendingWhite);
+            coded += pendingRun;
+            pendingRun = run;
+            pendingWhite = !black;
+        }
+        pos = next;
+        black = !black;
+    }
+    if (!pendingWhite) {
+        writer.Run(pendingRun, false);
+        coded += pendingRun;
+    }
+    if (coded == 0 || coded < width)
+        writer.Run(width - coded, true);
+}
+
 }  // namespace
 
 void EncodeRun(T4Encoder& state, int run, bool white) {
@@ -121,33 +160,7 @@ void EncodeLine(T4Encoder& state, const std::uint8_t* raster) {
     {
         StreamWriter writer(state);
         writer.Put(t4::kPaddedEolStream);
-        // Each run is held back one step so the last white run can be
-        // stretched to fill the line (needed with double width).
-        int coded = 0;
-        int pendingRun = margin;
-        bool pendingWhite = true;
-        bool black = false;
-        for (int pos = 0; pos < rasterPixels;) {
-            const int next = NextChange(pixels, pos, rasterPixels, black);
-            const int run = (next - pos) * scale;
-            if (pendingWhite == !black) {
-                pendingRun += run;  // the first white run absorbs the margin
-            } else {
-                writer.Run(pendingRun, pendingWhite);
-                coded += pendingRun;
-                pendingRun = run;
-                pendingWhite = !black;
-            }
-            pos = next;
-            black = !black;
-        }
-        if (!pendingWhite) {
-            writer.Run(pendingRun, false);
-            coded += pendingRun;
-        }
-        // The last white run ends the line at its full width.
-        if (coded == 0 || coded < width)
-            writer.Run(width - coded, true);
+        CodeRuns(writer, pixels, rasterPixels, margin, scale, width);
     }
     state.bytePos = std::min(state.bytePos + 2, kEncoderBufferSize);
 }
@@ -163,6 +176,64 @@ void MakeEndOfPage(T4Encoder& state, std::uint8_t* destination, int& length) {
     }
     length = static_cast<int>(kEndOfPageRecord.size());
     std::memcpy(destination, state.buffer.data(), kEndOfPageRecord.size());
+}
+
+struct T4PackedWriter::CodeSink {
+    T4PackedWriter& writer;
+    void Put(t4::Code code) { writer.Put(code.value, code.length); }
+    void PutPair(t4::Code first, t4::Code second) { Put(first), Put(second); }
+    void Run(int run, bool white) { PutRun(*this, run, white); }
+};
+
+void T4PackedWriter::Reset(int minLineBits) {
+    bytes_.clear();
+    bits_ = 0;
+    count_ = 0;
+    lineBits_ = 0;
+    minLineBits_ = std::max(minLineBits, 0);
+}
+
+void T4PackedWriter::Put(std::uint32_t value, int length) {
+    bits_ |= std::uint64_t{value} << count_;
+    count_ += length;
+    lineBits_ += length;
+    while (count_ >= 8) {
+        bytes_.push_back(static_cast<std::uint8_t>(bits_));
+        bits_ >>= 8;
+        count_ -= 8;
+    }
+}
+
+void T4PackedWriter::PutFill(int bits) {
+    for (; bits > 0; bits -= 24) Put(0, std::min(bits, 24));
+}
+
+void T4PackedWriter::PutEol(bool endsLine) {
+    // A line lasts from the end of its EOL to the end of the next one; its
+    // fill goes just before that next EOL.
+    if (endsLine)
+        PutFill(minLineBits_ - lineBits_ - t4::kEolStream.length);
+    Put(t4::kEolStream.value, t4::kEolStream.length);
+    lineBits_ = 0;
+}
+
+void T4PackedWriter::PutLine(const std::uint8_t* raster, int width) {
+    width = std::clamp(width, 0, kWideLineWidth);
+    std::uint8_t pixels[kMaxRasterBytes + 8] = {};
+    std::memcpy(pixels, raster, static_cast<std::size_t>(width / 8));
+    PutEol(true);
+    CodeSink sink{*this};
+    CodeRuns(sink, pixels, width, 0, 1, width);
+}
+
+void T4PackedWriter::PutEndOfPage() {
+    // The first EOL ends the last line; the others carry no line to time.
+    for (int i = 0; i < kEolsInRtc; ++i) PutEol(i == 0);
+}
+
+void T4PackedWriter::Finish() {
+    if (count_ > 0)
+        Put(0, 8 - count_);
 }
 
 }  // namespace corvane::faximage

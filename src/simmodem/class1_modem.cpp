@@ -34,7 +34,18 @@ bool Contains(const std::vector<int>& codes, int code) {
 }  // namespace
 
 Class1Modem::Class1Modem(PhoneNetwork& network, ModemConfig config)
-    : SimModem(network, std::move(config)) {}
+    : SimModem(network, std::move(config)), noise_(this->config().noiseSeed) {}
+
+std::vector<std::uint8_t> Class1Modem::DemodulatorTail() {
+    std::uniform_int_distribution<int> ones(2, 5);
+    std::uniform_int_distribution<int> noisy(3, 9);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::vector<std::uint8_t> tail(static_cast<std::size_t>(ones(noise_)), 0xFF);
+    for (int i = noisy(noise_); i > 0; --i) {
+        tail.push_back(static_cast<std::uint8_t>(byte(noise_)));
+    }
+    return tail;
+}
 
 void Class1Modem::FactoryReset() { Enter(State::Command); }
 
@@ -326,7 +337,7 @@ void Class1Modem::LineSignalArrived(const LineSignal& signal) {
             return;
         case LineSignal::Kind::CarrierOff:
             if (state_ == State::RxData) {
-                SendShielded(std::vector<std::uint8_t>(kCarrierLossBytes, 0));
+                SendShielded(DemodulatorTail());
                 SendRaw(std::string{static_cast<char>(kDle), static_cast<char>(kEtx)});
                 BackToCommand(ResultCode::NoCarrier);
             } else if (state_ == State::RxHdlc) {

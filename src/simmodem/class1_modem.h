@@ -4,6 +4,7 @@
 // T.31 service.
 #pragma once
 
+#include <random>
 #include <vector>
 
 #include "simmodem/sim_modem.h"
@@ -55,6 +56,9 @@ private:
     void FinishTransmission();
     // After a command's result: back to command mode.
     void BackToCommand(ResultCode result);
+    // What a real demodulator hands over after the carrier's last data bit,
+    // while it notices the carrier is gone: ones, then noise.
+    std::vector<std::uint8_t> DemodulatorTail();
 
     State state_ = State::Command;
     unsigned generation_ = 0;  // delayed actions of an earlier state are void
@@ -65,6 +69,7 @@ private:
     bool dataEnded_ = false;
     bool connected_ = false;  // CONNECT sent for the current transmission
     int silenceTicks_ = 0;    // +FRS, in 10 ms
+    std::mt19937 noise_;
 };
 
 }  // namespace corvane::simmodem

@@ -321,8 +321,9 @@ void Class2Modem::StartPage() {
     postPage_ = 0;
     scheduler().After(kTurnaround, [this, alive = Alive()] {
         if (alive.expired() || call() == nullptr) return;
-        transmitter().StartCarrier(session_->modulation);
-        scheduler().After(StartUpTime(session_->modulation), [this, alive = Alive()] {
+        const Modulation carrier = PageCarrier(session_->modulation);
+        transmitter().StartCarrier(carrier);
+        scheduler().After(StartUpTime(carrier), [this, alive = Alive()] {
             if (alive.expired() || phase_ != Phase::PageOut) return;
             Report(Tag("+FDCS", "+FCS"), FormatClass2Params(ParamsOfSession(*session_)));
             Complete(Pending::Fdt, ResultCode::Connect);
@@ -595,7 +596,10 @@ void Class2Modem::LineSignalArrived(const LineSignal& signal) {
                 return;
             }
             highSpeedIn_ = true;
-            carrierMatches_ = session_ && signal.modulation.SameCarrier(session_->modulation);
+            carrierMatches_ =
+                session_ && signal.modulation.SameCarrier(phase_ == Phase::ReceiveTcf
+                                                              ? session_->modulation
+                                                              : PageCarrier(session_->modulation));
             if (phase_ == Phase::ReceiveTcf) {
                 tcf_.clear();
                 ++timer_;

@@ -32,6 +32,13 @@ std::optional<Modulation> HighSpeedModulation(int code) {
     return std::nullopt;
 }
 
+Modulation PageCarrier(const Modulation& training) {
+    if (training.family != Family::V17 || training.shortTraining) {
+        return training;
+    }
+    return HighSpeedModulation(training.code + 1).value_or(training);
+}
+
 const std::vector<int>& AllHighSpeedCodes() {
     static const std::vector<int> codes = [] {
         std::vector<int> list;

@@ -20,9 +20,13 @@ struct Modulation {
     int bitsPerSecond = 300;
     bool shortTraining = false;
 
-    // A receiver trained for one carrier hears only the same family at the same rate.
+    // A receiver trained for one carrier hears only the same family at the
+    // same rate, and a V.17 receiver only the training it listens for: one
+    // waiting for the long training never locks onto a short one, nor the
+    // other way round.
     bool SameCarrier(const Modulation& other) const {
-        return family == other.family && bitsPerSecond == other.bitsPerSecond;
+        return family == other.family && bitsPerSecond == other.bitsPerSecond &&
+               shortTraining == other.shortTraining;
     }
 };
 
@@ -33,6 +37,9 @@ inline constexpr Modulation kDataCarrier{0, Family::Data, 2400, false};
 // A high-speed modulation by its class 1 code (24, 48, 72, 73, 74, 96, 97,
 // 98, 121, 122, 145, 146), or nothing for an unknown code.
 std::optional<Modulation> HighSpeedModulation(int code);
+// The carrier of the pages after a training check on the given one passed:
+// V.17 sends them with its short training, the others have only one.
+Modulation PageCarrier(const Modulation& training);
 // Every high-speed code, in the order +FTM=? lists them.
 const std::vector<int>& AllHighSpeedCodes();
 
@@ -41,8 +48,8 @@ const std::vector<int>& AllHighSpeedCodes();
 Micros StartUpTime(const Modulation& modulation);
 Micros ByteTime(const Modulation& modulation);
 
-// Zero bytes a receiving demodulator still delivers after a high-speed
-// carrier's last data bit, while it detects the carrier's loss. A page thus
+// Zero bytes a class 2 modem's firmware appends after a page it hands over,
+// as its demodulator did after the carrier's last data bit. A page thus
 // never ends on the last bit of its RTC: decoders that read ahead of the code
 // they are on (efax does) would otherwise miss the RTC.
 inline constexpr std::size_t kCarrierLossBytes = 2;

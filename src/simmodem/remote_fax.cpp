@@ -242,6 +242,7 @@ void RemoteFax::FrameArrived(const std::vector<std::uint8_t>& bytes) {
 }
 
 void RemoteFax::MessageEnded() {
+    controlEndedAt_ = network_.scheduler().Now();
     auto message = reader_.CarrierOff();
     if (!message) {
         return;
@@ -284,15 +285,26 @@ void RemoteFax::HighSpeedStarted(const Modulation& modulation) {
     receivingHighSpeed_ = true;
     incoming_ = modulation;
     received_.clear();
-    carrierMatches_ = session_ && modulation.SameCarrier(session_->modulation);
     if (calling_) {
         Violation("high-speed carrier from the answering station");
         return;
     }
     ++timerGeneration_;  // no timeout while the carrier lasts
-    if (session_ && !carrierMatches_) {
-        Violation("carrier " + std::to_string(modulation.code) + " after DCS for " +
-                  std::to_string(session_->modulation.code));
+    // A training check comes with the long training, pages with the short one.
+    const bool training = state_ == State::AwaitTcf;
+    const std::optional<Modulation> expected =
+        session_ ? std::optional(training ? session_->modulation : PageCarrier(session_->modulation))
+                 : std::nullopt;
+    carrierMatches_ = expected && modulation.SameCarrier(*expected);
+    if (expected && !carrierMatches_) {
+        Violation("carrier " + std::to_string(modulation.code) + (training ? " for the training check" : " for a page") +
+                  " after DCS for " + std::to_string(session_->modulation.code) + ", where " +
+                  std::to_string(expected->code) + " was due");
+    }
+    const engine::Micros gap = network_.scheduler().Now() - controlEndedAt_;
+    if (training && gap < kMinTrainingGap) {
+        Violation("training check " + std::to_string(gap / 1000) +
+                  " ms after the DCS; T.30 asks for 75 ms of silence");
     }
 }
 
@@ -522,7 +534,7 @@ void RemoteFax::SendPage() {
     const std::vector<std::uint8_t> data = PadLines(page.data, MinLineBytes(*session_));
     const bool more = static_cast<std::size_t>(pageNumber_) + 1 < config_.pagesToSend.size();
     Later(kTurnaround, [this, data, more] {
-        transmitter_.StartCarrier(session_->modulation);
+        transmitter_.StartCarrier(PageCarrier(session_->modulation));
         transmitter_.SendData(data);
         transmitter_.StopCarrier();
         Note("tx page " + std::to_string(pageNumber_ + 1));

@@ -157,6 +157,7 @@ private:
     // High-speed reception.
     bool receivingHighSpeed_ = false;
     bool carrierMatches_ = false;
+    engine::Micros controlEndedAt_ = 0;  // when the last V.21 message ended
     Modulation incoming_ = kV21;
     std::vector<std::uint8_t> received_;
 

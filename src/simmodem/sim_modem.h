@@ -37,6 +37,8 @@ struct ModemConfig {
     std::size_t transmitBufferSize = 2048;  // computer to line
     std::size_t receiveBufferSize = 8192;   // line to computer
     FlowControl flow = FlowControl::Hardware;
+    // Seeds the noise a demodulator hands over as a carrier dies.
+    std::uint32_t noiseSeed = 1;
 };
 
 struct ModemCounters {

@@ -214,10 +214,11 @@ std::optional<SessionChoice> DecodeDCS(std::span<const std::uint8_t> fif, std::s
 }
 
 std::vector<std::uint8_t> EncodeId(const std::string& id) {
+    // Last character first, blanks after the first character.
     std::vector<std::uint8_t> fif(kIdLength, ' ');
     const std::size_t n = std::min(id.size(), kIdLength);
     for (std::size_t i = 0; i < n; ++i) {
-        fif[kIdLength - 1 - i] = static_cast<std::uint8_t>(id[i]);
+        fif[n - 1 - i] = static_cast<std::uint8_t>(id[i]);
     }
     return fif;
 }
@@ -231,7 +232,13 @@ std::string DecodeId(std::span<const std::uint8_t> fif, std::string& problem) {
         }
         id += c;
     }
-    // Stations pad on either side.
+    // T.30 puts the blanks after the number's first digit, which comes last;
+    // a station that pads in front shows as a number with leading blanks.
+    const auto firstSent = fif.begin();
+    if (firstSent != fif.end() && *firstSent == ' ' && problem.empty() &&
+        std::any_of(fif.begin(), fif.end(), [](std::uint8_t c) { return c != ' '; })) {
+        problem = "identity padded with blanks in front of its characters";
+    }
     while (!id.empty() && id.back() == ' ') id.pop_back();
     id.erase(0, id.find_first_not_of(' ') == std::string::npos ? id.size() : id.find_first_not_of(' '));
     return id;

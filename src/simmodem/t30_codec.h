@@ -29,6 +29,9 @@ inline constexpr Micros kT1 = engine::Seconds(35);
 inline constexpr Micros kT2 = engine::Seconds(6);
 inline constexpr Micros kT4 = engine::Seconds(3);
 inline constexpr Micros kTurnaround = engine::Milliseconds(75);
+// The least silence between V.21 flags and a training that a strict
+// receiver still follows: T.30's 75 ms less its 20 ms tolerance.
+inline constexpr Micros kMinTrainingGap = engine::Milliseconds(55);
 // Answer tone (CED) and the gap after it.
 inline constexpr Micros kAnswerTone = engine::Milliseconds(3075);
 inline constexpr int kMaxRepeats = 3;

@@ -64,16 +64,45 @@ TEST(EndOfPage, SeesSixEndOfLineCodesInARow) {
     } cases[] = {
         {{}, false},
         {rtc, true},
-        {std::vector<std::uint8_t>(rtc.begin(), rtc.end() - 3), false},  // cut short
+        {std::vector<std::uint8_t>(rtc.begin(), rtc.end() - 6), false},  // cut short
         {Bytes({0x00, 0x80, 0xB2, 0x59, 0x01}), false},                  // one line, no end
     };
+    // What a demodulator hands over after the page as the carrier dies.
+    const std::vector<std::uint8_t> tail = Bytes({0xFF, 0xFF, 0x3B, 0xFF, 0x43, 0x66, 0x5A, 0x0C,
+                                                  0x41, 0xDC, 0xEE, 0xEE, 0xEE, 0xEE, 0x00, 0x80});
     for (const auto& c : cases) {
         EndOfPageWatch watch;
         for (std::uint8_t b : Bytes({0x00, 0x80, 0xB2, 0x59, 0x01})) watch.Add(b);
         for (std::uint8_t b : c.data) watch.Add(b);
-        // Fill after the end changes nothing.
+        // Fill after the end changes nothing, nor does the tail.
         watch.Add(0);
         EXPECT_EQ(watch.PageEnded(), c.ended);
+        for (std::uint8_t b : tail) watch.Add(b);
+        EXPECT_EQ(watch.PageEnded(), c.ended);
+    }
+}
+
+TEST(TrainingCheck, ShareOfNonZeroBytesBeforeTheTail) {
+    const std::vector<std::uint8_t> tail =
+        Bytes({0xFF, 0xFF, 0xFF, 0x3B, 0xFF, 0x43, 0x66, 0x5A, 0x0C});
+    const struct {
+        const char* name;
+        std::size_t zeros;
+        std::size_t errorEvery;  // one non-zero byte in this many; 0 for none
+        bool passes;
+    } cases[] = {
+        {"1.5 s at 9600", 1800, 0, true},
+        {"5 %", 1800, 20, true},
+        {"10 %", 1800, 10, false},
+        {"short and clean", 40, 0, true},
+        {"nothing but the tail", 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        TrainingCheckTally tally;
+        for (std::size_t i = 0; i < c.zeros; ++i)
+            tally.Add(c.errorEvery != 0 && i % c.errorEvery == 0 ? 0x10 : 0x00);
+        for (std::uint8_t b : tail) tally.Add(b);
+        EXPECT_EQ(tally.Passes(), c.passes) << c.name;
     }
 }
 

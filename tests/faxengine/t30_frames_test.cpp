@@ -11,16 +11,21 @@ std::string AsText(const std::vector<std::uint8_t>& bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-TEST(T30FramesTest, StationIDTravelsReversedBehindBlanks) {
+TEST(T30FramesTest, StationIDTravelsReversedAheadOfBlanks) {
     const std::vector<std::uint8_t> frame = IDFrame(kFcfTSI, "ABC");
     ASSERT_EQ(frame.size(), 3u + 20u + 2u);
-    EXPECT_EQ(AsText(frame), "\xFF\x03\x43" + std::string(17, ' ') + "CBA\x10\x03");
+    EXPECT_EQ(AsText(frame),
+              "\xFF\x03\x43"
+              "CBA" +
+                  std::string(17, ' ') + "\x10\x03");
     EXPECT_EQ(IDFrame(kFcfCSI, "ABC")[2], 0x40);
     EXPECT_EQ(AsText(IDFrame(kFcfTSI, "123456789012345678901234")).substr(3, 20),
               "09876543210987654321")
         << "only the first 20 characters are sent";
     EXPECT_EQ(AsText(IDFrame(kFcfTSI, "A\x10")).substr(3),
-              std::string(18, ' ') + "\x10\x10" + "A\x10\x03")
+              "\x10\x10"
+              "A" +
+                  std::string(18, ' ') + "\x10\x03")
         << "a DLE inside the identifier is doubled so it cannot end the frame";
 }
 
@@ -102,15 +107,37 @@ TEST(T30FramesTest, ParseFrameReadsTheRemoteID) {
     SessionRig rig;
     // Garbage before the address byte is dropped; the two FCS bytes
     // a modem passes on are not part of the identifier.
-    rig.Collect("CONNECT\x01\xFF\x03\x40" + std::string(17, ' ') + "CBA\x5A\xA5\x10\x03");
+    rig.Collect(
+        "CONNECT\x01\xFF\x03\x40"
+        "CBA" +
+        std::string(17, ' ') + "\x5A\xA5\x10\x03");
     const ParsedFrame parsed = ParseFrame(rig.session);
     EXPECT_EQ(parsed.result, 0);
-    EXPECT_EQ(rig.session.data.remoteID, "ABC" + std::string(17, ' '));
+    EXPECT_EQ(rig.session.data.remoteID, "ABC");
     EXPECT_EQ(rig.session.data.faxProgress, 41);
     EXPECT_TRUE(rig.session.modem.statusChanged);
     EXPECT_FALSE(rig.session.modem.params.finalFrame);
     EXPECT_EQ(rig.session.modem.params.lastFCF, 0x40);
     EXPECT_EQ(rig.session.modem.control.ResponseBuffer(), "") << "the response is reset";
+}
+
+TEST(T30FramesTest, ReceivedIdentifierLosesPaddingOnEitherSide) {
+    const struct {
+        std::string field;  // as transmitted: last character first
+        std::string id;
+    } cases[] = {
+        {"CBA" + std::string(17, ' '), "ABC"},
+        {std::string(17, ' ') + "CBA", "ABC"},
+        {"  C B  " + std::string(13, ' '), "B C"},
+        {std::string(20, ' '), ""},
+        {"1", "1"},
+    };
+    for (const auto& c : cases) {
+        SessionRig rig;
+        rig.Collect("\xFF\x03\x43" + c.field + "\x10\x03");
+        ParseFrame(rig.session);
+        EXPECT_EQ(rig.session.data.remoteID, c.id) << '"' << c.field << '"';
+    }
 }
 
 TEST(T30FramesTest, ParseFrameByControlField) {
@@ -175,7 +202,7 @@ TEST(T30FramesTest, ParseFrameDecodesDcsAndUnshieldsDle) {
     EXPECT_EQ(rig.session.modem.params.minLineBytes, 24);
     rig.Collect("\xFF\x03\x43" + std::string(19, ' ') + "\x10\x10\x10\x03");
     ParseFrame(rig.session);
-    EXPECT_EQ(rig.session.data.remoteID, "\x10" + std::string(19, ' '));
+    EXPECT_EQ(rig.session.data.remoteID, "\x10");
 }
 
 }  // namespace

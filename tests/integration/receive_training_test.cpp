@@ -1,6 +1,7 @@
 // The receiver's verdict on a class 1 caller's training check: fewer than
 // one byte in ten non-zero is good whatever its length, anything else is
 // answered with FTT, and FTT at 2400 bit/s, the last rate, ends the call.
+// The demodulator's tail of ones and noise after the check never counts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,7 +27,7 @@ const TrainingCase kTrainingCases[] = {
     // Only the share counts: a short clean check still trains.
     {"short", 0, 40, true},
     {"short10pc", 10, 40, false},
-    // Nothing but the modem's carrier-loss bytes and DLE ETX.
+    // Nothing but the demodulator's tail and DLE ETX.
     {"empty", 0, 0, false},
 };
 

@@ -162,7 +162,7 @@ TEST(SendComponent, HistoryTellsAGoodAndAFailedFax) {
     failed.fax.faxFile = file;
     ASSERT_EQ(failed.Run(), -8075);
 
-    const std::string id = "5550100" + std::string(13, ' ');
+    const std::string id = "5550100";
     EXPECT_EQ(History(history), "Transmit " + file +
                                     " to 5551234 started at <D>\r\n"
                                     "Transmit to " +

@@ -139,7 +139,7 @@ TEST_F(Class1Pair, FramesAndPageDataArriveAsSent) {
     for (int i = 0; i < 600; ++i) page += static_cast<char>(i * 7);
     b.terminal.Type(Shield(page) + kDleEtx);
     EXPECT_EQ(a.terminal.Until(kConnect), kConnect);
-    EXPECT_EQ(a.terminal.Until(kNoCarrier), Shield(page) + kCarrierEnd + kNoCarrier);
+    EXPECT_TRUE(DataThenCarrierLoss(a.terminal.Until(kNoCarrier), Shield(page)));
     EXPECT_TRUE(b.terminal.WaitFor(kOk));
     EXPECT_EQ(b.modem.Counters().underruns, 0);
 }
@@ -183,7 +183,7 @@ TEST_F(Class1Pair, ALateReceiveCommandLocksOnOnlyDuringTraining) {
         b.terminal.Type(check + kDleEtx);
         ASSERT_TRUE(b.terminal.WaitFor(kOk));
         if (c.locks) {
-            EXPECT_EQ(a.terminal.Until(kNoCarrier), kConnect + check + kCarrierEnd + kNoCarrier);
+            EXPECT_TRUE(DataThenCarrierLoss(a.terminal.Until(kNoCarrier), kConnect + check));
         } else {
             scheduler.RunFor(Milliseconds(200));
             EXPECT_EQ(a.terminal.Unread(), "");
@@ -204,7 +204,7 @@ TEST_F(Class1Pair, ADroppedCarrierCutsThePage) {
     ASSERT_TRUE(b.terminal.WaitFor(kConnect));
     b.terminal.Type(std::string(300, 'x') + kDleEtx);
     ASSERT_TRUE(a.terminal.WaitFor(kConnect));
-    EXPECT_EQ(a.terminal.Until(kNoCarrier), std::string(100, 'x') + kCarrierEnd + kNoCarrier);
+    EXPECT_TRUE(DataThenCarrierLoss(a.terminal.Until(kNoCarrier), std::string(100, 'x')));
 }
 
 TEST_F(Class1Pair, ReceivingDataOnAV21CarrierIsAnFcError) {
@@ -245,7 +245,7 @@ TEST_F(Class1Pair, HardwareFlowHoldsAFastComputerAndAStallCountsAsUnderrun) {
     scheduler.RunFor(Seconds(30));  // the computer stalls: the line runs dry
     EXPECT_EQ(b.modem.Counters().underruns, 1);
     b.terminal.Type(kDleEtx);
-    EXPECT_EQ(a.terminal.Until(kNoCarrier), kConnect + std::string(6000, 'y') + kCarrierEnd + kNoCarrier);
+    EXPECT_TRUE(DataThenCarrierLoss(a.terminal.Until(kNoCarrier), kConnect + std::string(6000, 'y')));
 }
 
 TEST_F(Class1Pair, RemoteHangUpEndsAReception) {
@@ -376,7 +376,7 @@ TEST(Class1Flow, NoByteIsLostEitherWay) {
         ASSERT_TRUE(reader.WaitFor(kConnect)) << c.name;
         // The caller stops reading for a while: its port fills and holds the modem off.
         scheduler.RunFor(Seconds(20));
-        EXPECT_EQ(reader.Until(kNoCarrier, Seconds(60)), page + kCarrierEnd + kNoCarrier) << c.name;
+        EXPECT_TRUE(DataThenCarrierLoss(reader.Until(kNoCarrier, Seconds(60)), page)) << c.name;
         EXPECT_EQ(reader.port().Overruns(), 0u) << c.name;
         EXPECT_EQ(writerModem.Counters().transmitOverflows, 0) << c.name;
         EXPECT_EQ(readerModem.Counters().receiveOverflows, 0) << c.name;

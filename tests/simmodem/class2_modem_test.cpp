@@ -134,7 +134,7 @@ TEST_P(Class2Dialects, ReceivesFromACallingMachine) {
         ASSERT_EQ(computer.Until(kConnect), kConnect);
         computer.Type("\x12");  // DC2: ready for the page
         const std::string data = computer.Until(kDleEtx);
-        EXPECT_EQ(LineOrder(data.substr(0, data.size() - kCarrierEnd.size()), class2), config.pagesToSend[i].data);
+        EXPECT_EQ(LineOrder(data.substr(0, data.size() - kClass2PageEnd.size()), class2), config.pagesToSend[i].data);
         const std::string lines = std::to_string(i == 0 ? 12 : 25);
         EXPECT_EQ(computer.Until(kOk),
                   Line(std::string(d.pageStatus) + ":1," + lines + ",0,0,0") + Line(last ? "+FET:2" : "+FET:0") + kOk);
@@ -251,7 +251,7 @@ TEST_P(Class2Dialects, TakesAFaxFromAClass1Computer) {
     EXPECT_TRUE(responder.Done());
     const std::string& all = receiver.terminal.All();
     const std::size_t start = all.find(kConnect) + kConnect.size();
-    const std::size_t end = all.find(kCarrierEnd + "\r\n", start);
+    const std::size_t end = all.find(kClass2PageEnd + "\r\n", start);
     ASSERT_NE(end, std::string::npos);
     EXPECT_EQ(LineOrder(all.substr(start, end - start), class2), page);
     EXPECT_EQ(receiver.modem.Complaints(), std::vector<std::string>{});
