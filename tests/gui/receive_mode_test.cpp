@@ -5,8 +5,11 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTest>
 #include <QToolButton>
 
 #include <filesystem>
@@ -355,6 +358,41 @@ TEST_F(ReceiveModeTest, TheDemoCallerSendsItsFaxAfterTheSetDelay) {
     EXPECT_GE(sim.Scheduler().Now() - started, Seconds(20));
     EXPECT_EQ(screen->RecFaxTable().Text("FROM"), simmodem::kDemoCallerId);
     EXPECT_EQ(screen->RecFaxTable().Number("PAGES"), 2);
+}
+
+// The same on a device: a simulated modem on a pseudo-terminal, run by
+// corvane-modem at the line's true speed, whose calling machine rings once
+// the port is open.
+TEST_F(ReceiveModeTest, AModemOnADeviceDeliversItsFaxToo) {
+    const std::string link = home() + "modem";
+    const std::string sent = home() + "SENT.APF";
+    ASSERT_EQ(simmodem::WriteApfPages(sent, {simmodem::DemoFaxPages().front()}, "x"), 0);
+    QProcess modem;
+    modem.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    modem.start(QStringLiteral(CORVANE_BIN_DIR "/corvane-modem"),
+                {"--pty", QString::fromStdString(link), "--call-in",
+                 QString::fromStdString(link + ":" + sent)});
+    ASSERT_TRUE(modem.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    while (!Exists(link) && waited.elapsed() < 10000) QTest::qWait(20);
+    ASSERT_TRUE(Exists(link));
+    WriteFile(home() + "CV.INI", "[Modem]\nComPort=0\n[Ports]\nCom1=" + link + "\n");
+
+    auto screen = Open();
+    ReceiveButton(*screen)->click();
+    ASSERT_TRUE(screen->InReceiveMode())
+        << (prompts.informations.empty() ? "" : prompts.informations[0].toStdString());
+    while (screen->RecFaxTable().QueryRecCount() == 0 && waited.elapsed() < 120000)
+        QTest::qWait(20);
+    tables::Table& table = screen->RecFaxTable();
+    ASSERT_EQ(table.QueryRecCount(), 1u);
+    EXPECT_EQ(table.Number("PAGES"), 1);
+    EXPECT_EQ(table.Text("NOTES"), "");
+    ReceiveButton(*screen)->click();
+    EXPECT_FALSE(screen->InReceiveMode());
+    modem.terminate();
+    modem.waitForFinished(5000);
 }
 
 }  // namespace

@@ -7,13 +7,16 @@
 #include <QElapsedTimer>
 
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 
 #include "faxengine/cv_receive_fax.h"
 #include "faxengine/fax_components.h"
 #include "faximage/apf_file.h"
 #include "faximage/fax_errors.h"
 #include "platform/open_port_reporting.h"
+#include "platform/sound_player.h"
 #include "platform/wall_clock_driver.h"
 #include "pty_modem.h"
 #include "simmodem/apf_pages.h"
@@ -191,6 +194,31 @@ TEST(SimulatedFaxPortTest, WallClockKeepsTheLineGoingWithoutHelp) {
     while (!ran && waited.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_TRUE(ran);
+}
+
+TEST(SimulatedFaxPortTest, HelpAndReadmeListEveryReservedNumber) {
+    for (const char* doc : {"/README.md", "/src/app/resources/help/1090.html"}) {
+        std::ifstream in(std::string(CORVANE_SOURCE_DIR) + doc);
+        std::stringstream text;
+        text << in.rdbuf();
+        ASSERT_FALSE(text.str().empty()) << doc;
+        for (const simmodem::ReservedNumber& reserved : simmodem::ReservedNumbers()) {
+            // Written as "555 0001".
+            const std::string number(reserved.number);
+            const std::string shown = number.substr(0, 3) + " " + number.substr(3);
+            EXPECT_NE(text.str().find(shown), std::string::npos) << doc << ": " << shown;
+        }
+    }
+}
+
+TEST(SoundPlayerTest, NothingToPlayIsQuiet) {
+    const std::string dir = FreshDir("sound");
+    std::ofstream(dir + "/noise.wav") << "not a sound";
+    EXPECT_FALSE(PlaySoundFile(""));
+    EXPECT_FALSE(PlaySoundFile(dir + "/missing.wav"));
+    EXPECT_FALSE(PlaySoundFile(dir));
+    // No sound system here, or a file it cannot play: either way no error.
+    PlaySoundFile(dir + "/noise.wav");
 }
 
 }  // namespace
