@@ -76,6 +76,9 @@ class EfaxPeer : public ::testing::Test {
         modems_ = std::make_unique<ModemOnPty>(
             Ours(), std::vector<std::string>{"--number", "101", "--class", "1", "--pty", Theirs(),
                                              "--number", "102", "--class", "1"});
+        // The second modem's link comes a moment after the first.
+        for (int i = 0; i < 100 && !fs::exists(Theirs()); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         ASSERT_TRUE(fs::exists(Ours()) && fs::exists(Theirs()));
     }
     void TearDown() override {
