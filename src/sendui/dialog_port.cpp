@@ -49,7 +49,7 @@ bool DialogPort::OpenReporting(QString& message) {
     if (code == 0)
         return true;
     message = QString::fromStdString(platform::OpenFailureMessage(code, comNumber_));
-    if (IsAccessDenied(code))
+    if (IsAccessDenied(code, device_))
         message += QStringLiteral("\r\r") + AccessDeniedAdvice();
     return false;
 }

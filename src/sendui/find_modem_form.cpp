@@ -43,7 +43,7 @@ ProbeOutcome ProbePort(DialogPort& port) {
         } else if (code == engine::ecBadPort) {
             outcome.text = "Port does not exist";
         } else {
-            outcome.denied = IsAccessDenied(code);
+            outcome.denied = IsAccessDenied(code, port.Device());
             outcome.text = ErrorText(code);
             if (outcome.text.empty())
                 outcome.text = "Unknown Error";

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 namespace corvane::sendui {
 
-// The open failed for want of permission.
-bool IsAccessDenied(int openCode);
+// The open of device failed for want of permission (not for another
+// reason the same file error code stands for).
+bool IsAccessDenied(int openCode, const std::string& device);
 // What to do about it.
 QString AccessDeniedAdvice();
 

@@ -2,6 +2,10 @@
 // pseudo-terminals: the dialog's controls and settings, a send ending
 // "Sent" or with the error text, the status window, ports that cannot be
 // opened, and the Send command recording the outcome in its row.
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
@@ -17,6 +21,7 @@
 #include "app/fax_settings.h"
 #include "app/main_screen.h"
 #include "faxengine/fax_components.h"
+#include "faxengine/fax_progress.h"
 #include "gui_support.h"
 #include "platform/fax_port.h"
 #include "platform/wall_clock_driver.h"
@@ -202,6 +207,43 @@ TEST_F(SendFaxTest, APortThatCannotBeOpenedIsReportedAndNothingStarts) {
         EXPECT_EQ(prompts.informations, std::vector<QString>{c.message});
         EXPECT_EQ(form->SendResult, "Cancelled");
     }
+}
+
+TEST_F(SendFaxTest, ADeviceTheUserMayNotOpenNamesTheDialoutGroup) {
+    // A serial or console device of this machine that this user may not open.
+    std::string device;
+    for (const char* candidate : {"/dev/ttyS0", "/dev/ttyS1", "/dev/tty1", "/dev/tty2"}) {
+        if (::access(candidate, F_OK) == 0 && ::access(candidate, R_OK | W_OK) != 0 &&
+            errno == EACCES) {
+            device = candidate;
+            break;
+        }
+    }
+    if (device.empty())
+        GTEST_SKIP() << "every device here opens for this user";
+    MapPorts({{1, device}});
+    auto form = Form("555 0188", TwoPageFax("WORK.APF"));
+    form->SendFaxButton->click();
+    ASSERT_EQ(prompts.informations.size(), 1u);
+    EXPECT_TRUE(prompts.informations[0].startsWith(
+        "Unable to open the specified communications port ( Com1 )"));
+    EXPECT_TRUE(prompts.informations[0].contains("sudo usermod -aG dialout $USER"))
+        << prompts.informations[0].toStdString();
+}
+
+TEST_F(SendFaxTest, CancelInTheStatusWindowEndsTheSendAsAFailure) {
+    MapPorts({{1, "sim"}});
+    auto form = Form("555 0188", TwoPageFax("WORK.APF"));
+    form->SendFaxButton->click();
+    sendui::StandardFaxDisplay* status = form->CvFaxStatus1().Display();
+    form->CvSendFax1()->onFaxStatus = [&](engine::CvCustomAbstractFax& fax, bool, bool) {
+        if (fax.FaxProgress() == engine::kProgressSendingPage && status->isVisible())
+            status->fsCancel->click();
+    };
+    ASSERT_TRUE(RunSimulatedSend(*form));
+    EXPECT_EQ(form->SendResult, "Cancel requested");
+    EXPECT_EQ(prompts.informations, std::vector<QString>{"Fax was not sent. Cancel requested"});
+    EXPECT_FALSE(status->isVisible());
 }
 
 class SendCommandTest : public SendFaxTest {
