@@ -160,6 +160,7 @@ void MainScreen::BuildButtonBar() {
     connect(buttons_["ArchiveButton"], &QToolButton::clicked, this,
             &MainScreen::ArchiveButtonClick);
     connect(buttons_["ExitButton"], &QToolButton::clicked, this, &QWidget::close);
+    connect(buttons_["SendButton"], &QToolButton::clicked, this, &MainScreen::SendButtonClick);
     connect(buttons_["ViewButton"], &QToolButton::clicked, this, &MainScreen::ViewPrintClick);
 
     auto* central = new QWidget;
@@ -283,6 +284,7 @@ void MainScreen::BuildMenus() {
     }
     connect(showArchived, &QAction::triggered, this, &MainScreen::ShowArchivedClick);
     connect(items_["PhoneBookItem"], &QAction::triggered, this, &MainScreen::PhoneBookClick);
+    connect(items_["PreferencesItem"], &QAction::triggered, this, &MainScreen::PreferencesClick);
     connect(items_["RebuildIndexesItem"], &QAction::triggered, this,
             &MainScreen::RebuildIndexesClick);
     connect(items_["ContentsItem"], &QAction::triggered, this,
@@ -386,8 +388,8 @@ void MainScreen::FirstActivate() {
     raise();
     activateWindow();
     QApplication::processEvents();
-    // The Preferences dialog of a first run comes with its own command;
-    // until then PortUnset only records that no port was ever chosen.
+    if (portUnset_)
+        PreferencesClick();
     if (remembered > 0) {
         try {
             outgoing_.Go(remembered);

@@ -51,6 +51,8 @@ class MainScreen : public QMainWindow {
     void ForwardButtonClick();
     void ShowArchivedClick();
     void PhoneBookClick();
+    void SendButtonClick();
+    void PreferencesClick();
     void RebuildIndexesClick();
     void AboutClick();
     void ReceiveButtonClick();

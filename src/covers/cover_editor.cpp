@@ -18,7 +18,7 @@
 #include "covers/files/cover_data_file.h"
 #include "platform/help_window.h"
 #include "platform/prompts.h"
-#include "sender_info.h"
+#include "sendui/preferences_command.h"
 #include "template_picker.h"
 
 namespace corvane::covers {
@@ -229,7 +229,7 @@ void CreateEditQuickFax::ExplorerButton1Click() {
 }
 
 void CreateEditQuickFax::ChangeSenderInfoButtonClick() {
-    EditSenderInfo(this, settings_);
+    sendui::ChangeSenderInfo(settings_, this);
     ChangeSenderInfoButton->setToolTip(platform::WithLineBreaks(SenderHint(settings_)));
 }
 

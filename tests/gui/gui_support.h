@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/profile.h"
 #include "app/program_directory.h"
 #include "faximage/apf_file.h"
 #include "platform/prompts.h"
@@ -71,12 +72,18 @@ class ProgramDirectoryFixture : public ::testing::Test {
         home_ = ::mkdtemp(pattern.data());
         home_ += '/';
         app::SetProgramDirectory(home_);
+        MarkPortChosen();
         configHome_ = home_ + "config";
         ::setenv("XDG_CONFIG_HOME", configHome_.c_str(), 1);
     }
     ~ProgramDirectoryFixture() override { std::filesystem::remove_all(home_); }
 
     const std::string& home() const { return home_; }
+    // A port was chosen once, so the first activation opens no
+    // Preferences; a first run is tested by removing "CV.INI".
+    void MarkPortChosen() const {
+        app::Profile(app::SettingsPath()).WriteInteger("Modem", "ComPort", 0);
+    }
     bool Exists(const std::string& path) const { return std::filesystem::exists(path); }
     void WriteFile(const std::string& path, const std::string& content) const {
         std::ofstream(path, std::ios::binary) << content;

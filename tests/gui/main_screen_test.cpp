@@ -77,10 +77,14 @@ class MainScreenTest : public ProgramDirectoryFixture {
 };
 
 TEST_F(MainScreenTest, FirstRunCreatesEverythingAndDisablesRowCommands) {
+    std::filesystem::remove(app::SettingsPath());
+    prompts.dialogHandler = [](QDialog&) { return QDialog::Rejected; };
     auto screen = Open();
     for (const char* file : {"CVOUT.DBF", "CVOUT.CDX", "CVREC.DBF", "CVREC.CDX", "SEND", "Receive"})
         EXPECT_TRUE(Exists(home() + file)) << file;
-    EXPECT_TRUE(screen->PortUnset());
+    // No port was ever chosen: Preferences opened by itself, once.
+    EXPECT_EQ(prompts.dialogs, std::vector<QString>{"Preferences"});
+    EXPECT_FALSE(screen->PortUnset());
     EXPECT_EQ(screen->Settings().ComPort, 0);
     EXPECT_FALSE(screen->FirstActivation());
     EXPECT_EQ(screen->FaxTable().Tags().size(), 5u);
@@ -226,6 +230,7 @@ TEST_F(MainScreenTest, DeleteChoicesRemoveTheChosenPartsAndTheirFiles) {
         SCOPED_TRACE(c.choice);
         std::filesystem::remove_all(home());
         std::filesystem::create_directories(send);
+        MarkPortChosen();
         WriteFaxFile(send + "doc.apf");  // named in another letter case than the row
         WriteFaxFile(send + "COV00001.APF");
         WriteFile(send + "COV00001.fcd", "data");

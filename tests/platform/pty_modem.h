@@ -18,7 +18,10 @@
 
 namespace corvane::platform {
 
+// The application of the test program, or one made for the test.
 inline QCoreApplication& App() {
+    if (QCoreApplication* running = QCoreApplication::instance())
+        return *running;
     static int argc = 1;
     static char name[] = "platform_tests";
     static char* argv[] = {name, nullptr};
