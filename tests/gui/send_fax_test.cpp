@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <map>
+#include <set>
 
 #include "../platform/pty_modem.h"
 #include "../support/fax_pages.h"
@@ -170,8 +171,20 @@ TEST_F(SendFaxTest, SendsThroughTheSimulatedModemWithTheStatusWindowRunning) {
 TEST_F(SendFaxTest, ABusyNumberEndsWithItsErrorTextAndTheLastFinishCounts) {
     MapPorts({{1, "sim"}});
     auto form = Form("555 0001", TwoPageFax("WORK.APF"));
+    form->sfDialAttempts->setText("2");
     form->SendFaxButton->click();
+    sendui::StandardFaxDisplay* status = form->CvFaxStatus1().Display();
+    std::vector<QString> waits;
+    form->CvSendFax1()->onFaxStatus = [&](engine::CvCustomAbstractFax&, bool, bool) {
+        if (status->fsStatusMsg->text().startsWith("Busy"))
+            waits.push_back(status->fsStatusMsg->text());
+    };
     ASSERT_TRUE(RunSimulatedSend(*form));
+    // Between the two attempts the countdown runs down from the retry wait.
+    ASSERT_GE(waits.size(), 2u);
+    EXPECT_EQ(waits.front(), "Busy, waiting until redial...  1:00");
+    EXPECT_TRUE(waits.back().endsWith("  0:00") || waits.back().endsWith("  0:01"))
+        << waits.back().toStdString();
     EXPECT_EQ(form->SendResult, "Called fax number was busy");
     EXPECT_EQ(prompts.informations,
               std::vector<QString>{"Fax was not sent. Called fax number was busy"});
@@ -229,6 +242,22 @@ TEST_F(SendFaxTest, ADeviceTheUserMayNotOpenNamesTheDialoutGroup) {
         "Unable to open the specified communications port ( Com1 )"));
     EXPECT_TRUE(prompts.informations[0].contains("sudo usermod -aG dialout $USER"))
         << prompts.informations[0].toStdString();
+}
+
+TEST_F(SendFaxTest, ACoverSentAheadShowsAsTheCoverPage) {
+    MapPorts({{1, "sim"}});
+    auto form = Form("555 0188", TwoPageFax("WORK.APF"));
+    form->CoverFileName = TwoPageFax("COVER.APF");
+    form->SendFaxButton->click();
+    sendui::StandardFaxDisplay* status = form->CvFaxStatus1().Display();
+    std::set<QString> pages;
+    form->CvSendFax1()->onFaxStatus = [&](engine::CvCustomAbstractFax&, bool, bool) {
+        pages.insert(status->fsCurrentPage->text());
+    };
+    ASSERT_TRUE(RunSimulatedSend(*form));
+    EXPECT_EQ(form->SendResult, "Sent");
+    EXPECT_TRUE(pages.count("<cover page>"));
+    EXPECT_TRUE(pages.count("2"));
 }
 
 TEST_F(SendFaxTest, CancelInTheStatusWindowEndsTheSendAsAFailure) {
