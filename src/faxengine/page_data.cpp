@@ -27,9 +27,12 @@ void PutData(FaxSession& session, std::span<const std::uint8_t> bytes) {
 }
 
 void BeginPageData(FaxSession& session) {
-    session.modem.packer.Begin(
-        session.modem.params.minLineBytes,
-        session.modem.PageWide() ? faximage::kWideLineWidth : faximage::kStandardLineWidth);
+    const SessionParameters& params = session.modem.params;
+    session.modem.packer.Begin(params.minLineBytes, {params.sessionFine, params.sessionWide});
+}
+
+void BeginStoredPage(FaxSession& session) {
+    session.modem.packer.SetSource({session.modem.PageFine(), session.modem.PageWide()});
 }
 
 void PutCodedData(FaxSession& session, std::span<const std::uint8_t> coded) {

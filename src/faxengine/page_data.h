@@ -13,8 +13,11 @@ namespace corvane::engine {
 
 // Sends the bytes with every DLE doubled.
 void PutData(FaxSession& session, std::span<const std::uint8_t> bytes);
-// Starts a page at the session's minimum line length and the page's width.
+// Starts a page in the session's resolution, width and minimum line length;
+// what follows is already in that form (blank lines, header, text cover).
 void BeginPageData(FaxSession& session);
+// What follows is the stored page, brought to the session's form.
+void BeginStoredPage(FaxSession& session);
 // T.4 coded data of the page: line records or a continuous stream.
 void PutCodedData(FaxSession& session, std::span<const std::uint8_t> coded);
 // One coded scan line (a line record).

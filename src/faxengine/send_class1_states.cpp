@@ -15,7 +15,7 @@ using S = SendState;
 bool SendMachine::FrameReceived() {
     const bool inPostPage = state() == S::PostPageReply;
     const ParsedFrame frame = ParseFrame(session());
-    if (frame.result == ecCancelRequested || frame.result == ecFaxBadMachine) {
+    if (frame.result == ecCancelRequested) {
         Fail(frame.result);
         return true;
     }

@@ -69,12 +69,9 @@ void SendMachine::Class2Negotiating(const SessionEvent& event) {
     const std::string& reply = control().ResponseBuffer();
     const auto has = [&](std::string_view tag) { return reply.find(tag) != std::string::npos; };
     if (has(commands.remoteCapabilitiesReport)) {
+        // The modem settles the session on what the far end takes; its
+        // session report says which, and the pages go in that form.
         DecodeClass2Report(params(), StripTag(reply));
-        if ((modem().PageWide() && !params().remoteWide) ||
-            (modem().PageFine() && !params().remoteFine)) {
-            Fail(ecFaxBadMachine);
-            return;
-        }
         data().faxProgress = kProgressConnectionParams;
         modem().statusChanged = true;
         control().ResetResponse();

@@ -27,6 +27,5 @@ inline constexpr int ecFaxNoDialTone = -8077;
 inline constexpr int ecFaxNoCarrier = -8078;
 inline constexpr int ecFaxSessionError = -8079;
 inline constexpr int ecFaxPageError = -8080;
-inline constexpr int ecMixedResolution = -8082;
 
 }  // namespace corvane::engine::send

@@ -228,7 +228,7 @@ int SendMachine::OpenCover() {
     }
     coverTextOpen_ = true;
     return faximage::LoadFaxFont(*text_, "", faximage::kStandardFontBytesPerGlyph,
-                                 params().pageResolution == '1');
+                                 params().sessionFine);
 }
 
 void SendMachine::CloseFiles() {
@@ -239,16 +239,11 @@ void SendMachine::CloseFiles() {
     }
 }
 
-bool SendMachine::UpdateResolution() {
-    const char old = params().pageResolution;
+// A page of another resolution than the session's is brought to the
+// session's when it is sent, so it never goes under a DCS that describes it
+// wrongly.
+void SendMachine::UpdateResolution() {
     params().pageResolution = modem().PageFine() ? '1' : '0';
-    if (old != ' ' && old != params().pageResolution) {
-        // Told to the owner; the fax still goes, so a good end still finishes with 0.
-        const std::int32_t kept = data().faxErrorCode;
-        ReportError(ecMixedResolution);
-        data().faxErrorCode = kept;
-    }
-    return true;
 }
 
 bool SendMachine::NextPageFile() {

@@ -102,7 +102,7 @@ class SendMachine
     int OpenCover();
     void CloseFiles();
     int PositionPage();
-    bool UpdateResolution();
+    void UpdateResolution();
     bool NextPageFile();
     bool MorePages();
     bool ResendPage();

@@ -26,7 +26,7 @@ void SendMachine::ZeroFill() {
 
 void SendMachine::PutTextRow(std::string_view text, int row) {
     faximage::T4Encoder& encoder = text_->converter->encoder;
-    encoder.width = modem().PageWide() ? faximage::kWideLineWidth : faximage::kStandardLineWidth;
+    encoder.width = params().sessionWide ? faximage::kWideLineWidth : faximage::kStandardLineWidth;
     std::array<std::uint8_t, kBlockSize> raster{};
     faximage::RenderTextRow(*text_, text, row, raster);
     faximage::EncodeLine(encoder, raster.data());
@@ -94,8 +94,9 @@ void SendMachine::BufferWait(const SessionEvent& event) {
 }
 
 void SendMachine::PageStart(const SessionEvent&) {
+    // The header is stamped at the resolution the page goes out in.
     if (const int code = faximage::LoadFaxFont(*text_, "", faximage::kSmallFontBytesPerGlyph,
-                                               params().pageResolution == '1');
+                                               params().sessionFine);
         code != 0) {
         Fail(code);
         return;
@@ -174,6 +175,7 @@ void SendMachine::CoverText(const SessionEvent& event) {
 }
 
 void SendMachine::PageDataStart(const SessionEvent&) {
+    BeginStoredPage(session());
     data().bytesTransferred = 0;
     data().pageLength = static_cast<std::int32_t>(
         std::min<std::uint32_t>(modem().pageHeader.dataLength, 0x7FFFFFFF));

@@ -146,10 +146,12 @@ void DecodeCapabilities(SessionParameters& params, CapabilityKind kind, std::uin
                 break;
             }
         }
-        params.sessionFine = pageFine;
-        params.sessionWide = pageWide;
         params.remoteFine = (octet2 & 0x40) != 0;
         params.remoteWide = (octet3 & 3) == 1;
+        // Standard resolution and 1728 pixels are what every fax machine
+        // takes; a page the far end cannot take as it is goes in that form.
+        params.sessionFine = pageFine && params.remoteFine;
+        params.sessionWide = pageWide && params.remoteWide;
     } else {
         params.rateIndex = RateIndexOfDcsBits(octet2);
         params.sessionFine = (octet2 & 0x40) != 0;

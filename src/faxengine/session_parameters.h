@@ -54,7 +54,8 @@ struct SessionParameters {
 void MinLineBytesUpdate(SessionParameters& params);
 
 // Octets 2 and 3 of a received DIS or DCS. pageFine and pageWide describe
-// the page to send, which a DIS takes as the session's resolution and width.
+// the page to send: a DIS makes them the session's resolution and width as
+// far as the far end takes them, else standard and 1728 pixels.
 void DecodeCapabilities(SessionParameters& params, CapabilityKind kind, std::uint8_t octet2,
                         std::uint8_t octet3, bool pageFine, bool pageWide);
 

@@ -113,15 +113,14 @@ std::vector<std::uint8_t> IDFrame(std::uint8_t fcf, std::string_view stationID) 
     return std::move(frame).Finish();
 }
 
-std::vector<std::uint8_t> CapabilityFrame(CapabilityKind kind, const SessionParameters& params,
-                                          bool pageFine, bool pageWide) {
+std::vector<std::uint8_t> CapabilityFrame(CapabilityKind kind, const SessionParameters& params) {
     const bool dis = kind == CapabilityKind::DIS;
-    std::uint8_t octet2 = (dis || pageFine) ? 0x42 : 0x02;
+    std::uint8_t octet2 = (dis || params.sessionFine) ? 0x42 : 0x02;
     octet2 |= RateBitsOf(kind, params.rateIndex);
     std::uint8_t octet3 = 0xF9;
     if (!dis) {
         octet3 = ScanBitsOfDCS(params.scanCode, params.sessionFine) | 0x88;
-        if (pageWide) {
+        if (params.sessionWide) {
             octet3 |= 0x01;
         }
     }
@@ -143,8 +142,7 @@ void SendIDFrame(FaxSession& session, std::uint8_t fcf) {
 
 void SendCapabilityFrame(FaxSession& session, CapabilityKind kind) {
     SessionParameters& params = session.modem.params;
-    SendFrame(session,
-              CapabilityFrame(kind, params, session.modem.PageFine(), session.modem.PageWide()));
+    SendFrame(session, CapabilityFrame(kind, params));
     if (kind == CapabilityKind::DCS) {
         params.modulationCode = ModulationCodeOf(params.rateIndex);
     }
@@ -200,11 +198,6 @@ ParsedFrame ParseFrame(FaxSession& session) {
             DecodeCapabilities(params, CapabilityKind::DIS, byteAt(infoStart + 1),
                                byteAt(infoStart + 2), session.modem.PageFine(),
                                session.modem.PageWide());
-            if ((session.modem.PageFine() && !params.remoteFine) ||
-                (session.modem.PageWide() && !params.remoteWide)) {
-                parsed.result = ecFaxBadMachine;
-                return parsed;
-            }
             progress(kProgressConnectionParams);
             break;
         }

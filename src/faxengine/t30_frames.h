@@ -31,8 +31,8 @@ inline constexpr std::size_t kIDFieldLength = 20;
 // with DLE doubled, DLE ETX.
 std::vector<std::uint8_t> ShortFrame(std::uint8_t fcf);
 std::vector<std::uint8_t> IDFrame(std::uint8_t fcf, std::string_view stationID);
-std::vector<std::uint8_t> CapabilityFrame(CapabilityKind kind, const SessionParameters& params,
-                                          bool pageFine, bool pageWide);
+// A DCS names the session's resolution and width; a DIS offers fine and 2048.
+std::vector<std::uint8_t> CapabilityFrame(CapabilityKind kind, const SessionParameters& params);
 
 void SendShortFrame(FaxSession& session, std::uint8_t fcf);
 void SendIDFrame(FaxSession& session, std::uint8_t fcf);
@@ -40,7 +40,7 @@ void SendCapabilityFrame(FaxSession& session, CapabilityKind kind);
 void SendTrainingCheck(FaxSession& session);
 
 struct ParsedFrame {
-    int result = 0;  // 0, -8070 (remote cannot take the page) or -6005 (DCN)
+    int result = 0;  // 0 or -6005 (DCN)
     bool retrain = false;
 };
 

@@ -92,8 +92,7 @@ TEST(PageDataTest, PagesGoOutBitPackedWithJustTheFillTheScanTimeAsks) {
         for (const std::uint16_t minLineBytes : {0, 24, 72}) {
             SessionRig rig;
             rig.session.modem.params.minLineBytes = minLineBytes;
-            if (wide)
-                rig.session.modem.pageHeader.pageFlags |= faximage::pfWide;
+            rig.session.modem.params.sessionWide = wide;
             const int width = wide ? faximage::kWideLineWidth : faximage::kStandardLineWidth;
             const auto rasters = TestLines(width);
             std::size_t stored = 0;

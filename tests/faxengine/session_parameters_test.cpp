@@ -63,9 +63,9 @@ TEST(SessionParametersTest, DcsRateResolutionWidthAndScanTime) {
         {0x00, 0x70, 1, false, false, 0, 0},   // no minimum: lines go without fill
         {0x08, 0x10, 2, false, false, 1, 3},
         {0x0C, 0x20, 3, false, false, 3, 9},
-        {0x68, 0x30, 5, true, false, 4, 15},  // V.17 12000, fine 10 ms
-        {0x60, 0x41, 6, true, true, 7, 72},   // V.17 14400, 40 ms
-        {0x50, 0x30, 6, true, false, 4, 18},  // V.33 14400
+        {0x68, 0x30, 5, true, false, 4, 15},   // V.17 12000, fine 10 ms
+        {0x60, 0x41, 6, true, true, 7, 72},    // V.17 14400, 40 ms
+        {0x50, 0x30, 6, true, false, 4, 18},   // V.33 14400
         {0x18, 0x00, 5, false, false, 5, 30},  // V.33 12000
         {0x24, 0x00, 4, false, false, 5, 24},  // V.17 9600
         {0x2C, 0x00, 3, false, false, 5, 18},  // V.17 7200
@@ -85,17 +85,19 @@ TEST(SessionParametersTest, DcsRateResolutionWidthAndScanTime) {
     }
 }
 
-TEST(SessionParametersTest, DisTakesResolutionFromThePageAndNotesTheRemote) {
+TEST(SessionParametersTest, DisTakesThePagesFormAsFarAsTheRemoteTakesIt) {
     SessionParameters params = AllLocalRates();
     DecodeCapabilities(params, CapabilityKind::DIS, 0x40, 0x01, true, false);
     EXPECT_TRUE(params.sessionFine);
     EXPECT_FALSE(params.sessionWide);
     EXPECT_TRUE(params.remoteFine);
     EXPECT_TRUE(params.remoteWide);
-    DecodeCapabilities(params, CapabilityKind::DIS, 0x00, 0x03, false, true);
+    // A remote without fine or 2048 pixels gets standard and 1728.
+    DecodeCapabilities(params, CapabilityKind::DIS, 0x00, 0x03, true, true);
     EXPECT_FALSE(params.remoteFine);
     EXPECT_FALSE(params.remoteWide);
-    EXPECT_TRUE(params.sessionWide);
+    EXPECT_FALSE(params.sessionFine);
+    EXPECT_FALSE(params.sessionWide);
 }
 
 TEST(SessionParametersTest, FallBackFindsTheNextRateBothSidesAccept) {

@@ -20,7 +20,6 @@ struct FaultCase {
     const char* name;
     FaxClass faxClass = FaxClass::fcClass1;
     RemoteFaxFaults faults;
-    bool remoteFine = true;
     std::optional<DialOutcome> dialOutcome;  // the number answers so instead of the remote
     bool unassigned = false;                 // nobody has the number
     std::function<void(SendRig&)> configure;
@@ -163,11 +162,6 @@ std::vector<FaultCase> Cases() {
         c.check = [](SendRig& rig) { EXPECT_EQ(rig.fax.FaxProgress(), kProgressUserAbort); };
     });
     for (const FaxClass cls : {FaxClass::fcClass1, FaxClass::fcClass2, FaxClass::fcClass2_0}) {
-        names.push_back(std::string("RemoteRefusesFine") + ClassName(cls));
-        add(Case(names.back().c_str(), -8070, {-8070}), [&](FaultCase& c) {
-            c.faxClass = cls;
-            c.remoteFine = false;
-        });
         names.push_back(std::string("PageRejectedThrice") + ClassName(cls));
         add(Case(names.back().c_str(), -8079, {-8079}), [&](FaultCase& c) {
             c.faxClass = cls;
@@ -194,7 +188,6 @@ TEST_P(SendFaults, EndWithTheirCode) {
 
     RemoteFaxConfig config;
     config.faults = c.faults;
-    config.capabilities.fine = c.remoteFine;
     SendRig rig(c.faxClass, config);
     if (c.dialOutcome)
         rig.network.Assign(kNumber, *c.dialOutcome);
@@ -238,18 +231,6 @@ TEST(SendBusy, DialAttemptsZeroRedialsWithoutLimit) {
     EXPECT_EQ(rig.Run(), -6005);
     EXPECT_EQ(dials, 6);
     EXPECT_EQ(rig.errors, std::vector<int>{}) << "no busy error before the abort";
-}
-
-TEST(SendResolution, APageOfAnotherResolutionIsReportedAndSent) {
-    const std::string path = TempPath("mixed.apf");
-    WriteFax(path, {PageRaster(1, 40), PageRaster(2, 40), PageRaster(3, 40)}, true, true,
-             {true, false, true});
-    SendRig rig(FaxClass::fcClass1);
-    rig.fax.faxFile = path;
-    EXPECT_EQ(rig.Run(), 0) << "the fax was sent";
-    EXPECT_EQ(rig.errors, (std::vector<int>{-8082, -8082}));
-    EXPECT_EQ(rig.remote->Pages().size(), 3u);
-    EXPECT_TRUE(rig.remote->Succeeded());
 }
 
 }  // namespace

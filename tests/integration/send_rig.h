@@ -136,6 +136,26 @@ inline Lines Slice(const Lines& lines, std::size_t from, std::size_t count) {
                  lines.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
+// Fine lines as a standard-only far end gets them: two make one, black
+// where either is.
+inline Lines MergedPairs(const Lines& fine) {
+    Lines standard;
+    for (std::size_t y = 0; y < fine.size(); y += 2) {
+        Line line = fine[y];
+        if (y + 1 < fine.size())
+            for (std::size_t i = 0; i < line.size(); ++i) line[i] |= fine[y + 1][i];
+        standard.push_back(line);
+    }
+    return standard;
+}
+
+// Standard lines sent in a fine session: each twice.
+inline Lines EachTwice(const Lines& standard) {
+    Lines fine;
+    for (const Line& line : standard) fine.insert(fine.end(), 2, line);
+    return fine;
+}
+
 inline std::string TempPath(const std::string& name) {
     return ::testing::TempDir() + "corvane_send_" + name;
 }

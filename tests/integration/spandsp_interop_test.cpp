@@ -59,39 +59,54 @@ SpandspConfig FarEnd(const InteropCase& c, const std::string& file) {
 
 class SpandspInterop : public ::testing::TestWithParam<InteropCase> {};
 
+// Our sender on the serial line to spandsp's modem, the far end answering.
+struct SpandspSendRig {
+    SpandspSendRig(const SpandspConfig& config, const std::string& fax, int bps)
+        : far(scheduler, config), port(scheduler, far) {
+        port.Open();
+        sender.SetComPort(&port);
+        sender.faxClass = FaxClass::fcClass1;
+        sender.phoneNumber = kNumber;
+        sender.stationID = kOurId;
+        sender.desiredBPS = static_cast<std::uint16_t>(bps);
+        sender.faxFile = fax;
+        sender.headerLine = "Page $P of $N";
+        sender.onFaxError = [this](CvCustomAbstractFax&, int code) { errors.push_back(code); };
+        sender.onFaxFinish = [this](CvCustomAbstractFax&, int code) { finishes.push_back(code); };
+        sender.onFaxNext = [n = 0](CvCustomSendFax& f, std::string& number, std::string& file,
+                                   std::string& cover) mutable {
+            if (n++ == 0) {
+                number = f.phoneNumber;
+                file = f.faxFile;
+                cover = f.coverFile;
+            }
+        };
+    }
+    void Run() {
+        sender.StartTransmit();
+        scheduler.RunUntil([&] { return !finishes.empty() && far.Finished(); },
+                           scheduler.Now() + Seconds(1200));
+        scheduler.RunFor(Seconds(2));
+    }
+
+    Scheduler scheduler;
+    SpandspFarEnd far;
+    SimComPort port;
+    CvSendFax sender{scheduler, scheduler};
+    std::vector<int> errors, finishes;
+};
+
 void OurSend(const InteropCase& c) {
     const std::string base = TempPath(std::string("spandsp_") + c.name);
     const std::vector<Lines> pages = Pages(c);
     WriteFax(base + ".apf", pages, c.fine);
     std::filesystem::remove(base + ".tif");
 
-    Scheduler scheduler;
-    SpandspFarEnd far(scheduler, FarEnd(c, base + ".tif"));
-    SimComPort port(scheduler, far);
-    port.Open();
-    CvSendFax fax(scheduler, scheduler);
-    std::vector<int> errors, finishes;
-    fax.SetComPort(&port);
-    fax.faxClass = FaxClass::fcClass1;
-    fax.phoneNumber = kNumber;
-    fax.stationID = kOurId;
-    fax.desiredBPS = static_cast<std::uint16_t>(c.bps);
-    fax.faxFile = base + ".apf";
-    fax.headerLine = "Page $P of $N";
-    fax.onFaxError = [&](CvCustomAbstractFax&, int code) { errors.push_back(code); };
-    fax.onFaxFinish = [&](CvCustomAbstractFax&, int code) { finishes.push_back(code); };
-    fax.onFaxNext = [n = 0](CvCustomSendFax& f, std::string& number, std::string& file,
-                            std::string& cover) mutable {
-        if (n++ == 0) {
-            number = f.phoneNumber;
-            file = f.faxFile;
-            cover = f.coverFile;
-        }
-    };
-    fax.StartTransmit();
-    scheduler.RunUntil([&] { return !finishes.empty() && far.Finished(); },
-                       scheduler.Now() + Seconds(1200));
-    scheduler.RunFor(Seconds(2));
+    SpandspSendRig rig(FarEnd(c, base + ".tif"), base + ".apf", c.bps);
+    rig.Run();
+    const std::vector<int>& finishes = rig.finishes;
+    const std::vector<int>& errors = rig.errors;
+    const SpandspFarEnd& far = rig.far;
     ASSERT_EQ(finishes.size(), 1u);
 
     if (c.hangUpInPage2) {
@@ -105,7 +120,7 @@ void OurSend(const InteropCase& c) {
     EXPECT_EQ(far.PagesTransferred(), c.pages);
     EXPECT_EQ(far.BitRate(), c.bps);
     EXPECT_EQ(far.RemoteIdent(), kOurId);
-    EXPECT_EQ(fax.RemoteID(), kTheirId);
+    EXPECT_EQ(rig.sender.RemoteID(), kTheirId);
 
     const std::vector<TiffPage> got = testpeer::ReadFaxTiff(base + ".tif");
     ASSERT_EQ(got.size(), pages.size());
@@ -201,6 +216,89 @@ TEST_P(SpandspInterop, PagesArriveExactlyAsSent) {
     const InteropCase& c = GetParam();
     c.weSend ? OurSend(c) : OurReceive(c);
 }
+
+// Pages in a form the far end does not take, or of mixed resolutions, sent
+// to spandsp: each arrives in a form it takes, at its true aspect.
+struct FormCase {
+    const char* name;
+    std::vector<Lines> pages;
+    std::vector<bool> fine;
+    bool farEndFine;
+    // What the far end should hold below each page's header.
+    std::vector<Lines> expected;
+    std::vector<bool> expectedFine;
+};
+
+// Wide lines as a 1728-pixel far end should get them: scaled, black wins.
+Lines Narrowed(const Lines& wide) {
+    Lines narrow;
+    for (const Line& line : wide) {
+        Line out(216, 0);
+        for (int x = 0; x < 2048; ++x)
+            if ((line[static_cast<std::size_t>(x / 8)] >> (7 - x % 8)) & 1) {
+                const int to = x * 1728 / 2048;
+                out[static_cast<std::size_t>(to / 8)] |=
+                    static_cast<std::uint8_t>(0x80 >> (to % 8));
+            }
+        narrow.push_back(out);
+    }
+    return narrow;
+}
+
+std::vector<FormCase> FormCases() {
+    const Lines fine1 = PageRaster(1, 81), standard = PageRaster(2, 40), fine3 = PageRaster(3, 81);
+    const Lines wide = PageRaster(4, 60, faximage::kWideLineWidth);
+    return {
+        {"FinePagesToAStandardOnlyFarEnd",
+         {fine1, fine3},
+         {true, true},
+         false,
+         {MergedPairs(AsReceived(fine1)), MergedPairs(AsReceived(fine3))},
+         {false, false}},
+        {"WidePageToANarrowFarEnd", {wide}, {true}, true, {Narrowed(AsReceived(wide))}, {true}},
+        {"MixedResolutions",
+         {fine1, standard, fine3},
+         {true, false, true},
+         true,
+         {AsReceived(fine1), EachTwice(AsReceived(standard)), AsReceived(fine3)},
+         {true, true, true}},
+    };
+}
+
+class SpandspForms : public ::testing::TestWithParam<FormCase> {};
+
+TEST_P(SpandspForms, EveryPageArrivesInAFormTheFarEndTakes) {
+    const FormCase& c = GetParam();
+    const std::string base = TempPath(std::string("spandsp_") + c.name);
+    WriteFax(base + ".apf", c.pages, true, true, c.fine);
+    std::filesystem::remove(base + ".tif");
+    SpandspConfig config;
+    config.receiveFile = base + ".tif";
+    config.fine = c.farEndFine;
+    SpandspSendRig rig(config, base + ".apf", 14400);
+    rig.Run();
+    ASSERT_EQ(rig.finishes, std::vector<int>{0});
+    EXPECT_EQ(rig.errors, std::vector<int>{});
+    EXPECT_EQ(rig.far.CompletionCode(), 0) << rig.far.CompletionText();
+
+    const std::vector<TiffPage> got = testpeer::ReadFaxTiff(base + ".tif");
+    ASSERT_EQ(got.size(), c.expected.size());
+    for (std::size_t p = 0; p < got.size(); ++p) {
+        SCOPED_TRACE("page " + std::to_string(p + 1));
+        EXPECT_EQ(got[p].fine, c.expectedFine[p]);
+        EXPECT_EQ(got[p].width, faximage::kStandardLineWidth);
+        const std::size_t top =
+            8 + TextRows("x", faximage::kSmallFontBytesPerGlyph, c.expectedFine[p]).size();
+        ASSERT_EQ(got[p].rows.size(), top + c.expected[p].size());
+        EXPECT_TRUE(Slice(got[p].rows, top, c.expected[p].size()) == c.expected[p])
+            << "pixels differ";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, SpandspForms, ::testing::ValuesIn(FormCases()),
+                         [](const ::testing::TestParamInfo<FormCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 std::vector<InteropCase> Matrix() {
     std::vector<InteropCase> cases;
