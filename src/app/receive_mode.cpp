@@ -13,6 +13,7 @@
 
 #include "com_ports.h"
 #include "fax_grid.h"
+#include "faxengine/engine_codes.h"
 #include "faximage/fax_errors.h"
 #include "main_screen.h"
 #include "platform/open_port_reporting.h"
@@ -132,6 +133,7 @@ bool ReceiveMode::Start() {
     SetStatus(QStringLiteral("Starting receive mode..."));
 
     fax_ = std::make_unique<engine::CvReceiveFax>(port_->Clock(), port_->Platform());
+    ++sessions_;
     fax_->faxClass = ReceiveFaxClass(settings.FaxClass);
     fax_->stationID = settings.Fax;
     fax_->answerOnRing = static_cast<std::uint16_t>(std::clamp(settings.AnswerOnRing, 1, 255));
@@ -188,6 +190,7 @@ void ReceiveMode::EndForClose() {
 }
 
 void ReceiveMode::EndSession() {
+    ending_ = true;
     if (fax_) {
         try {
             fax_->CancelFax();
@@ -202,6 +205,7 @@ void ReceiveMode::EndSession() {
     port_.reset();
     callFile_.clear();
     window_.SetReceivingFax(false);
+    ending_ = false;
 }
 
 void ReceiveMode::ShowIdleCaptions() {
@@ -230,6 +234,10 @@ void ReceiveMode::BindSession() {
     fax_->onFaxLog = [this](engine::CvCustomAbstractFax&, FaxLogCode code) {
         HandlerScope scope(inHandler_);
         FaxLog(code);
+    };
+    fax_->onFaxFinish = [this](engine::CvCustomAbstractFax&, int code) {
+        HandlerScope scope(inHandler_);
+        FaxFinish(code);
     };
 }
 
@@ -285,6 +293,26 @@ void ReceiveMode::FaxLog(FaxLogCode code) {
         default:
             break;
     }
+}
+
+// A receive session only finishes when it cannot go on (the modem does not
+// answer, the port failed): receive mode would wait for calls that nobody
+// answers, so it ends and says why.
+void ReceiveMode::FaxFinish(int code) {
+    if (ending_) {
+        return;
+    }
+    const std::string text = ErrorText(code);
+    QTimer::singleShot(0, this, [this, code, text, session = sessions_] {
+        if (!port_ || session != sessions_) {
+            return;
+        }
+        ReceiveButtonClick();
+        if (code != engine::ecCancelRequested) {
+            platform::CurrentPrompts().ShowInformation(platform::WithLineBreaks(Q(
+                "Receive mode ended:\r\r" + (text.empty() ? std::string("Unknown error") : text))));
+        }
+    });
 }
 
 void ReceiveMode::CallFailed() {

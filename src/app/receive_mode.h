@@ -59,6 +59,7 @@ class ReceiveMode : public QObject {
     void FaxError(int code);
     void FaxStatus(bool first, bool last);
     void FaxLog(engine::FaxLogCode code);
+    void FaxFinish(int code);
     void UpdateValues();
     void FaxArrived();
     // A row for the call's file; complete or cut short with the reason.
@@ -77,6 +78,8 @@ class ReceiveMode : public QObject {
     // Set while a session event is handled: the session must not be
     // destroyed under itself, so a stop then waits for the handler's end.
     int inHandler_ = 0;
+    bool ending_ = false;    // our own cancel is under way
+    unsigned sessions_ = 0;  // sessions started, so late news of an old one is ignored
 };
 
 }  // namespace corvane::app

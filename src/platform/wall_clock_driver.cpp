@@ -65,7 +65,11 @@ bool WallClockDriver::FastForward(const std::function<bool()>& done, engine::Mic
             Turn turn(inTurn_);
             scheduler_.RunUntil(done, std::min(limit, scheduler_.Now() + kFastStep));
         }
+        const std::weak_ptr<bool> alive = alive_;
         QCoreApplication::processEvents();
+        if (alive.expired()) {
+            return false;
+        }
     }
     Rebase();
     return done();

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "faxengine/scheduler.h"
 
@@ -31,7 +32,8 @@ class WallClockDriver {
     // scheduler's clock reaches limit, turning the Qt event loop between
     // short steps; the wall clock then goes on from the time reached. For
     // tests and for skipping dead time. Returns done(); false at once when
-    // called from inside a turn.
+    // called from inside a turn, and false when the event loop destroyed
+    // the driver meanwhile (it then touches nothing more).
     bool FastForward(const std::function<bool()>& done, engine::Micros limit);
 
   private:
@@ -44,6 +46,7 @@ class WallClockDriver {
     QElapsedTimer wall_;
     std::int64_t offset_ = 0;  // virtual time minus wall time, microseconds
     bool inTurn_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace corvane::platform

@@ -12,6 +12,10 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "app/fax_grid.h"
@@ -63,10 +67,11 @@ class ReceiveModeTest : public ProgramDirectoryFixture {
     // lets the posted messages (failure text, sound) run.
     static bool Run(MainScreen& screen, const std::function<bool()>& done, int seconds) {
         platform::SimulatedFaxPort& sim = Sim(screen);
+        // The port may go away inside, when receive mode ends.
         const bool reached = sim.Driver().FastForward(
             done, sim.Scheduler().Now() + Seconds(static_cast<unsigned>(seconds)));
         QCoreApplication::processEvents();
-        return reached;
+        return reached || done();
     }
     static simmodem::RemoteFaxConfig Caller(int pages, const std::string& id = "555 1234") {
         simmodem::RemoteFaxConfig config;
@@ -284,6 +289,14 @@ TEST_F(ReceiveModeTest, AStatusTextSayingAbortIsNotShown) {
     screen->Receiver().Session()->CancelFax();
     QCoreApplication::processEvents();
     EXPECT_EQ(Status(*screen)->text(), "");
+    // The cancelled session has ended: so has receive mode, quietly.
+    Run(
+        *screen, [&] { return !screen->InReceiveMode(); }, 60);
+    EXPECT_FALSE(screen->InReceiveMode());
+    EXPECT_EQ(ReceiveButton(*screen)->text(), "Receive");
+    // The call's failure is told; the end of receive mode is not.
+    ASSERT_EQ(prompts.informations.size(), 1u);
+    EXPECT_TRUE(prompts.informations[0].startsWith("Failed to receive incoming fax:"));
 }
 
 TEST_F(ReceiveModeTest, ClosingWhileAFaxArrivesAsksFirst) {
@@ -393,6 +406,34 @@ TEST_F(ReceiveModeTest, AModemOnADeviceDeliversItsFaxToo) {
     EXPECT_FALSE(screen->InReceiveMode());
     modem.terminate();
     modem.waitForFinished(5000);
+}
+
+// A device where no modem answers: the session gives up, and receive mode
+// must not go on showing STOP and "waiting" for calls nobody answers.
+TEST_F(ReceiveModeTest, AModemThatDoesNotAnswerEndsReceiveModeWithAMessage) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    WriteFile(home() + "CV.INI",
+              "[Modem]\nComPort=0\n[Ports]\nCom1=" + std::string(::ptsname(master)) + "\n");
+    auto screen = Open();
+    ReceiveButton(*screen)->click();
+    QElapsedTimer waited;
+    waited.start();
+    char discard[256];
+    while (screen->InReceiveMode() && waited.elapsed() < 60000) {
+        QTest::qWait(20);
+        while (::read(master, discard, sizeof discard) > 0) {
+        }
+    }
+    EXPECT_FALSE(screen->InReceiveMode());
+    EXPECT_EQ(ReceiveButton(*screen)->text(), "Receive");
+    EXPECT_TRUE(Status(*screen)->isHidden());
+    ASSERT_EQ(prompts.informations.size(), 1u);
+    EXPECT_TRUE(prompts.informations[0].startsWith("Receive mode ended:\n\n"))
+        << prompts.informations[0].toStdString();
+    ::close(master);
 }
 
 }  // namespace
