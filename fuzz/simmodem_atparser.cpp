@@ -16,7 +16,8 @@ using namespace corvane;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     if (const auto commands = simmodem::ParseAtCommandLine(text)) {
-        if (commands->size() > size) std::abort();
+        if (commands->size() > size)
+            std::abort();
     }
 
     engine::Scheduler scheduler;

@@ -11,7 +11,9 @@ constexpr const char* kModem = "Modem";
 constexpr const char* kReceive = "Receive";
 constexpr const char* kPorts = "Ports";
 
-std::string PortKey(int index) { return "Com" + std::to_string(index + 1); }
+std::string PortKey(int index) {
+    return "Com" + std::to_string(index + 1);
+}
 }  // namespace
 
 FaxSettings LoadSettings(const std::string& iniPath) {

@@ -15,7 +15,7 @@ struct FaxSettings {
     // [Dialing]
     std::string DialPrefix;
     int DialAttempts = 3;
-    int RetryWait = 60;  // seconds
+    int RetryWait = 60;   // seconds
     int ToneOrPulse = 0;  // 0 tone, 1 pulse
     int Timeout = 60;     // seconds
     bool BlindDial = false;

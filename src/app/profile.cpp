@@ -21,7 +21,8 @@ namespace {
 
 std::string Trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return {};
+    if (first == std::string::npos)
+        return {};
     const auto last = text.find_last_not_of(" \t\r");
     return text.substr(first, last - first + 1);
 }
@@ -29,9 +30,11 @@ std::string Trimmed(const std::string& text) {
 // The name inside "[name]" when the line is a section header.
 std::optional<std::string> SectionName(const std::string& line) {
     const std::string text = Trimmed(line);
-    if (text.size() < 2 || text.front() != '[') return std::nullopt;
+    if (text.size() < 2 || text.front() != '[')
+        return std::nullopt;
     const auto close = text.find(']');
-    if (close == std::string::npos) return std::nullopt;
+    if (close == std::string::npos)
+        return std::nullopt;
     return Trimmed(text.substr(1, close - 1));
 }
 
@@ -42,9 +45,11 @@ struct KeyLine {
 
 std::optional<KeyLine> ParseKeyLine(const std::string& line) {
     const std::string text = Trimmed(line);
-    if (text.empty() || text.front() == ';' || text.front() == '[') return std::nullopt;
+    if (text.empty() || text.front() == ';' || text.front() == '[')
+        return std::nullopt;
     const auto equals = text.find('=');
-    if (equals == std::string::npos) return std::nullopt;
+    if (equals == std::string::npos)
+        return std::nullopt;
     return KeyLine{Trimmed(text.substr(0, equals)), Trimmed(text.substr(equals + 1))};
 }
 
@@ -68,7 +73,8 @@ std::optional<SectionRange> FindSection(const std::vector<std::string>& lines,
                                         const std::string& section) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto name = SectionName(lines[i]);
-        if (!name || !EqualsIgnoringCase(*name, section)) continue;
+        if (!name || !EqualsIgnoringCase(*name, section))
+            continue;
         std::size_t end = i + 1;
         while (end < lines.size() && !SectionName(lines[end])) ++end;
         return SectionRange{i, i + 1, end};
@@ -80,7 +86,8 @@ std::optional<std::size_t> FindKey(const std::vector<std::string>& lines, const 
                                    const std::string& key) {
     for (std::size_t i = range.begin; i < range.end; ++i) {
         const auto entry = ParseKeyLine(lines[i]);
-        if (entry && EqualsIgnoringCase(entry->key, key)) return i;
+        if (entry && EqualsIgnoringCase(entry->key, key))
+            return i;
     }
     return std::nullopt;
 }
@@ -99,7 +106,8 @@ int ParseProfileInteger(const std::string& input, int defaultValue) {
         negative = text[0] == '-';
         pos = 1;
     }
-    if (pos >= text.size()) return defaultValue;
+    if (pos >= text.size())
+        return defaultValue;
     long long value = 0;
     for (; pos < text.size(); ++pos) {
         const char c = text[pos];
@@ -119,9 +127,12 @@ int ParseProfileInteger(const std::string& input, int defaultValue) {
             return defaultValue;
         }
     }
-    if (base == 16) return static_cast<int>(static_cast<std::uint32_t>(value));
-    if (negative) value = -value;
-    if (value > INT_MAX || value < INT_MIN) return defaultValue;
+    if (base == 16)
+        return static_cast<int>(static_cast<std::uint32_t>(value));
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return defaultValue;
     return static_cast<int>(value);
 }
 
@@ -132,7 +143,8 @@ std::vector<std::string> Profile::ReadLines() const {
     std::ifstream in(path_, std::ios::binary);
     std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         lines.push_back(std::move(line));
     }
     return lines;
@@ -144,14 +156,17 @@ void Profile::WriteLines(const std::vector<std::string>& lines) const {
 
     const std::string temporary = path_ + ".tmp";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throw ProfileWriteError(path_);
+    if (fd < 0)
+        throw ProfileWriteError(path_);
     std::size_t written = 0;
     bool ok = true;
     while (ok && written < text.size()) {
         const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR)
+            continue;
         ok = n > 0;
-        if (ok) written += static_cast<std::size_t>(n);
+        if (ok)
+            written += static_cast<std::size_t>(n);
     }
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
@@ -196,12 +211,14 @@ void Profile::WriteString(const std::string& section, const std::string& key,
     // A line break inside a value would start a new key or section.
     std::string oneLine = value;
     for (char& c : oneLine) {
-        if (c == '\n' || c == '\r') c = ' ';
+        if (c == '\n' || c == '\r')
+            c = ' ';
     }
     const std::string entry = key + "=" + oneLine;
     const auto range = FindSection(lines, section);
     if (!range) {
-        if (!lines.empty() && !Trimmed(lines.back()).empty()) lines.emplace_back();
+        if (!lines.empty() && !Trimmed(lines.back()).empty())
+            lines.emplace_back();
         lines.push_back("[" + section + "]");
         lines.push_back(entry);
     } else if (const auto index = FindKey(lines, *range, key)) {
@@ -226,9 +243,11 @@ void Profile::WriteBool(const std::string& section, const std::string& key, bool
 void Profile::DeleteKey(const std::string& section, const std::string& key) {
     auto lines = ReadLines();
     const auto range = FindSection(lines, section);
-    if (!range) return;
+    if (!range)
+        return;
     const auto index = FindKey(lines, *range, key);
-    if (!index) return;
+    if (!index)
+        return;
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*index));
     WriteLines(lines);
 }
@@ -236,7 +255,8 @@ void Profile::DeleteKey(const std::string& section, const std::string& key) {
 void Profile::EraseSection(const std::string& section) {
     auto lines = ReadLines();
     const auto range = FindSection(lines, section);
-    if (!range) return;
+    if (!range)
+        return;
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(range->header),
                 lines.begin() + static_cast<std::ptrdiff_t>(range->end));
     WriteLines(lines);

@@ -14,12 +14,12 @@ namespace corvane::app {
 
 // "Unable to write to %s" with the file name.
 class ProfileWriteError : public std::runtime_error {
-public:
+  public:
     explicit ProfileWriteError(const std::string& path);
 };
 
 class Profile {
-public:
+  public:
     static constexpr int kReadBufferSize = 1024;  // a read text keeps at most 1023 characters
 
     explicit Profile(std::string path);
@@ -40,7 +40,7 @@ public:
     void DeleteKey(const std::string& section, const std::string& key);
     void EraseSection(const std::string& section);
 
-private:
+  private:
     std::vector<std::string> ReadLines() const;
     void WriteLines(const std::vector<std::string>& lines) const;
 

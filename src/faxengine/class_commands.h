@@ -23,12 +23,12 @@ struct ClassCommandTable {
     std::string_view hangupTag;
 };
 
-inline constexpr ClassCommandTable kClass2Commands{
-    "AT+FCLASS=2", "AT+FDIS", "AT+FLID", "AT+FDCC", "+FCON", "+FDIS",
-    "+FDCS",       "+FTSI",   "+FCSI",   "+FPTS",   "FHNG"};
-inline constexpr ClassCommandTable kClass20Commands{
-    "AT+FCLASS=2.0", "AT+FIS", "AT+FLI", "AT+FCC", "+FCO", "+FIS",
-    "+FCS",          "+FTI",   "+FCI",   "+FPS",   "FHS"};
+inline constexpr ClassCommandTable kClass2Commands{"AT+FCLASS=2", "AT+FDIS", "AT+FLID", "AT+FDCC",
+                                                   "+FCON",       "+FDIS",   "+FDCS",   "+FTSI",
+                                                   "+FCSI",       "+FPTS",   "FHNG"};
+inline constexpr ClassCommandTable kClass20Commands{"AT+FCLASS=2.0", "AT+FIS", "AT+FLI", "AT+FCC",
+                                                    "+FCO",          "+FIS",   "+FCS",   "+FTI",
+                                                    "+FCI",          "+FPS",   "FHS"};
 
 inline constexpr std::string_view kClass1Select = "AT+FCLASS=1";
 

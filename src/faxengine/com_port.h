@@ -55,8 +55,8 @@ struct PortSettings {
 };
 
 // The third argument carries the port handle in its high word.
-using EventProc = std::function<void(std::uint32_t message, int triggerHandle,
-                                     std::uint32_t portParam)>;
+using EventProc =
+    std::function<void(std::uint32_t message, int triggerHandle, std::uint32_t portParam)>;
 
 constexpr std::uint32_t PortParam(int portHandle) {
     return static_cast<std::uint32_t>(portHandle & 0xFFFF) << 16;
@@ -66,7 +66,7 @@ constexpr int PortHandleOf(std::uint32_t portParam) {
 }
 
 class ComPort {
-public:
+  public:
     virtual ~ComPort() = default;
 
     virtual int Handle() const = 0;

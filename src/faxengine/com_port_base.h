@@ -14,7 +14,7 @@
 namespace corvane::engine {
 
 class ComPortBase : public ComPort {
-public:
+  public:
     static constexpr int kMaxTriggers = 16;
 
     ComPortBase(const Clock& clock, Platform& platform);
@@ -44,7 +44,7 @@ public:
     PortTrace& Trace() override { return trace_; }
     DispatchLog& Log() override { return log_; }
 
-protected:
+  protected:
     const Clock& clock() const { return clock_; }
     Platform& platform() { return platform_; }
     // Expires with the port; callbacks scheduled elsewhere check it.
@@ -64,7 +64,7 @@ protected:
     // Arrange for TimerDue(handle, generation) after the given time.
     virtual void ArmTimer(int handle, unsigned generation, std::uint32_t milliseconds) = 0;
 
-private:
+  private:
     enum class Kind { Free, Timer, ModemStatus, OutputFree, OutputUsed };
     struct Trigger {
         Kind kind = Kind::Free;

@@ -10,14 +10,14 @@
 namespace corvane::engine {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // The system millisecond counter, low 31 bits only.
     virtual std::uint32_t MilliSeconds() const = 0;
 };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
     // Waits without delivering messages; the port's device side keeps
     // buffering meanwhile.

@@ -8,7 +8,9 @@ namespace corvane::engine {
 namespace {
 constexpr std::size_t kMaxReply = 128;
 
-bool IsControlOrBlank(char c) { return static_cast<unsigned char>(c) < 33; }
+bool IsControlOrBlank(char c) {
+    return static_cast<unsigned char>(c) < 33;
+}
 bool IsDigitOrLetter(char c) {
     const int upper = std::toupper(static_cast<unsigned char>(c));
     return (upper >= '0' && upper <= '9') || (upper >= 'A' && upper <= 'Z');

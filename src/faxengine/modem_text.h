@@ -28,13 +28,13 @@ int ParseHangupCode(std::string_view response);
 // Follows a short byte pattern through a stream: Advance reports each
 // place where the whole pattern has just arrived.
 class PatternMatcher {
-public:
+  public:
     explicit constexpr PatternMatcher(std::string_view pattern) : pattern_(pattern) {}
     bool Advance(std::uint8_t byte);
     void Reset() { matched_ = 0; }
     std::size_t Matched() const { return matched_; }
 
-private:
+  private:
     std::string_view pattern_;
     std::size_t matched_ = 0;
 };

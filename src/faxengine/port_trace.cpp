@@ -147,8 +147,8 @@ std::string PortTrace::Render() const {
             ++count;
         }
         hex.resize(kBytesPerLine * 3, ' ');
-        out += FormatTime(first.milliseconds) + (first.outgoing ? " Out  " : " In   ") + hex +
-               ' ' + text + '\n';
+        out += FormatTime(first.milliseconds) + (first.outgoing ? " Out  " : " In   ") + hex + ' ' +
+               text + '\n';
     }
     return out;
 }

@@ -18,7 +18,7 @@ enum class TraceLogState { tlOff, tlOn, tlDump, tlAppend, tlClear, tlPause };
 // from a pause continues it. Dumping or appending a recorder that is off
 // only leaves it off.
 class Recorder {
-public:
+  public:
     explicit Recorder(std::size_t capacity) : capacity_(capacity) {}
     virtual ~Recorder() = default;
 
@@ -34,11 +34,11 @@ public:
     // The buffer as it would be written.
     virtual std::string Render() const = 0;
 
-protected:
+  protected:
     std::size_t Capacity() const { return capacity_; }
     virtual void Clear() = 0;
 
-private:
+  private:
     int Write(bool append);
 
     std::size_t capacity_;
@@ -47,12 +47,12 @@ private:
 };
 
 class PortTrace : public Recorder {
-public:
+  public:
     explicit PortTrace(std::size_t capacity = 32000) : Recorder(capacity) {}
     void Record(std::uint32_t milliseconds, bool outgoing, std::uint8_t byte);
     std::string Render() const override;
 
-private:
+  private:
     struct Entry {
         std::uint32_t milliseconds;
         bool outgoing;
@@ -63,13 +63,13 @@ private:
 };
 
 class DispatchLog : public Recorder {
-public:
+  public:
     explicit DispatchLog(std::size_t capacity = 4000) : Recorder(capacity) {}
     void RecordEvent(std::uint32_t milliseconds, std::uint32_t message, int handle);
     void Note(std::uint32_t milliseconds, std::string text);
     std::string Render() const override;
 
-private:
+  private:
     struct Entry {
         std::uint32_t milliseconds;
         std::string text;

@@ -28,7 +28,9 @@ bool Scheduler::RunOneMessage() {
     return true;
 }
 
-void Scheduler::BusyWait(std::uint32_t milliseconds) { AdvanceTo(now_ + Milliseconds(milliseconds)); }
+void Scheduler::BusyWait(std::uint32_t milliseconds) {
+    AdvanceTo(now_ + Milliseconds(milliseconds));
+}
 
 void Scheduler::PollMessages() {
     // Only the messages already queued: a message that posts another must

@@ -17,11 +17,15 @@ namespace corvane::engine {
 
 using Micros = std::uint64_t;
 
-constexpr Micros Milliseconds(std::uint64_t ms) { return ms * 1000; }
-constexpr Micros Seconds(std::uint64_t s) { return s * 1000000; }
+constexpr Micros Milliseconds(std::uint64_t ms) {
+    return ms * 1000;
+}
+constexpr Micros Seconds(std::uint64_t s) {
+    return s * 1000000;
+}
 
 class Scheduler : public Clock, public Platform {
-public:
+  public:
     // A polling loop lets at most this much time pass per turn.
     static constexpr Micros kPollStep = Milliseconds(1);
 
@@ -47,7 +51,7 @@ public:
     void RunFor(Micros duration);
     bool Idle() const { return messages_.empty() && events_.empty(); }
 
-private:
+  private:
     struct Event {
         Micros when;
         std::uint64_t sequence;

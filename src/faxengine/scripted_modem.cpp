@@ -34,9 +34,8 @@ void ScriptedModem::SendAfter(std::string bytes, Micros delay) {
         throw std::logic_error("ScriptedModem::SendAfter before the modem is on a line");
     }
     SimLine* line = line_;
-    line->scheduler().After(delay, [line, bytes = std::move(bytes)] {
-        line->SendToComputer(bytes);
-    });
+    line->scheduler().After(delay,
+                            [line, bytes = std::move(bytes)] { line->SendToComputer(bytes); });
 }
 
 void ScriptedModem::ReceiveFromComputer(std::uint8_t byte) {

@@ -13,7 +13,7 @@
 namespace corvane::engine {
 
 class ScriptedModem : public FarEndpoint {
-public:
+  public:
     // A verbose reply line as modems send it: CR LF text CR LF.
     static std::string Line(const std::string& text) { return "\r\n" + text + "\r\n"; }
 
@@ -41,7 +41,7 @@ public:
     void ReceiveFromComputer(std::uint8_t byte) override;
     void ControlLinesChanged(bool dtr, bool rts) override;
 
-private:
+  private:
     struct TimedReply {
         std::string bytes;
         Micros delay;

@@ -18,7 +18,7 @@ namespace corvane::engine {
 
 // The computer's end of the wire, as the far end sees it.
 class SimLine {
-public:
+  public:
     virtual ~SimLine() = default;
     // Queued behind earlier bytes and carried at the line rate.
     virtual void SendToComputer(std::string_view bytes) = 0;
@@ -32,7 +32,7 @@ public:
 
 // The far end of the wire: a scripted modem, a simulated fax modem.
 class FarEndpoint {
-public:
+  public:
     virtual ~FarEndpoint() = default;
     virtual void Attach(SimLine& line) = 0;
     // One byte from the computer, at the virtual time it arrives.
@@ -42,7 +42,7 @@ public:
 };
 
 class SimComPort : public ComPortBase, private SimLine {
-public:
+  public:
     SimComPort(Scheduler& scheduler, FarEndpoint& farEnd, PortSettings settings = {});
     ~SimComPort() override;
 
@@ -75,10 +75,10 @@ public:
     bool DTRLine() const { return dtr_; }
     bool RTSLine() const { return RTS(); }
 
-protected:
+  protected:
     void ArmTimer(int handle, unsigned generation, std::uint32_t milliseconds) override;
 
-private:
+  private:
     // SimLine
     void SendToComputer(std::string_view bytes) override;
     void SetDCD(bool on) override;

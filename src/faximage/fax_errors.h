@@ -21,12 +21,12 @@ int FileErrorCode(int errnoValue);
 
 // Raised by component operations; sessions report codes as events instead.
 class FaxError : public std::runtime_error {
-public:
+  public:
     explicit FaxError(int code);
     FaxError(int code, const std::string& text);
     int code() const { return code_; }
 
-private:
+  private:
     int code_;
 };
 

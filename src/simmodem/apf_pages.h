@@ -15,6 +15,7 @@ namespace corvane::simmodem {
 int ReadApfPages(const std::string& path, std::vector<FaxPage>& pages);
 
 // Writes the pages in place (a receiver's file stays valid page by page).
-int WriteApfPages(const std::string& path, const std::vector<FaxPage>& pages, const std::string& stationId);
+int WriteApfPages(const std::string& path, const std::vector<FaxPage>& pages,
+                  const std::string& stationId);
 
 }  // namespace corvane::simmodem

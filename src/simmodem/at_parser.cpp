@@ -8,19 +8,36 @@ namespace {
 
 constexpr int kMaxNumber = 255;
 
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+char Upper(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsLetter(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
 
 class Reader {
-public:
+  public:
     explicit Reader(std::string_view text) : text_(text) {}
 
-    bool AtEnd() { SkipBlanks(); return pos_ >= text_.size(); }
-    char Peek() { SkipBlanks(); return pos_ < text_.size() ? text_[pos_] : '\0'; }
-    char Take() { const char c = Peek(); ++pos_; return c; }
+    bool AtEnd() {
+        SkipBlanks();
+        return pos_ >= text_.size();
+    }
+    char Peek() {
+        SkipBlanks();
+        return pos_ < text_.size() ? text_[pos_] : '\0';
+    }
+    char Take() {
+        const char c = Peek();
+        ++pos_;
+        return c;
+    }
     bool TakeIf(char c) {
-        if (Peek() != c) return false;
+        if (Peek() != c)
+            return false;
         ++pos_;
         return true;
     }
@@ -31,7 +48,8 @@ public:
         while (IsDigit(Peek())) {
             value = value * 10 + (Take() - '0');
             present = true;
-            if (value > kMaxNumber) return false;
+            if (value > kMaxNumber)
+                return false;
         }
         return true;
     }
@@ -48,11 +66,12 @@ public:
             quoted = quoted != (text_[pos_] == '"');
             out += text_[pos_++];
         }
-        if (pos_ < text_.size()) ++pos_;
+        if (pos_ < text_.size())
+            ++pos_;
         return out;
     }
 
-private:
+  private:
     void SkipBlanks() {
         while (pos_ < text_.size() && text_[pos_] == ' ') ++pos_;
     }
@@ -69,7 +88,8 @@ bool ParseExtended(Reader& reader, AtCommand& command) {
     while (i < body.size() && (IsLetter(body[i]) || IsDigit(body[i]) || body[i] == '.')) {
         command.name += Upper(body[i++]);
     }
-    if (command.name.size() < 2) return false;
+    if (command.name.size() < 2)
+        return false;
     const std::string rest = body.substr(i);
     if (rest.empty()) {
         command.op = AtCommand::Op::Action;
@@ -100,15 +120,18 @@ bool ParseExtended(Reader& reader, AtCommand& command) {
 }  // namespace
 
 std::optional<std::vector<AtCommand>> ParseAtCommandLine(std::string_view body) {
-    if (body.size() > kMaxCommandLine) return std::nullopt;
+    if (body.size() > kMaxCommandLine)
+        return std::nullopt;
     std::vector<AtCommand> commands;
     Reader reader(body);
     while (!reader.AtEnd()) {
         AtCommand command;
         char c = Upper(reader.Take());
-        if (c == ';') continue;
+        if (c == ';')
+            continue;
         if (c == '+') {
-            if (!ParseExtended(reader, command)) return std::nullopt;
+            if (!ParseExtended(reader, command))
+                return std::nullopt;
         } else if (c == 'D') {
             command.kind = AtCommand::Kind::Dial;
             command.name = "D";
@@ -125,7 +148,8 @@ std::optional<std::vector<AtCommand>> ParseAtCommandLine(std::string_view body) 
                 command.op = AtCommand::Op::Set;
                 bool present = false;
                 int value = 0;
-                if (!reader.Number(value, present)) return std::nullopt;
+                if (!reader.Number(value, present))
+                    return std::nullopt;
                 command.value = std::to_string(value);  // "S0=" sets 0
             } else {
                 return std::nullopt;
@@ -134,10 +158,12 @@ std::optional<std::vector<AtCommand>> ParseAtCommandLine(std::string_view body) 
             command.name = std::string(1, c);
             if (c == '&') {
                 const char letter = Upper(reader.Take());
-                if (!IsLetter(letter)) return std::nullopt;
+                if (!IsLetter(letter))
+                    return std::nullopt;
                 command.name += letter;
             }
-            if (!reader.Number(command.number, command.hasNumber)) return std::nullopt;
+            if (!reader.Number(command.number, command.hasNumber))
+                return std::nullopt;
         } else {
             return std::nullopt;
         }

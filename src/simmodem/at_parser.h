@@ -17,9 +17,9 @@ struct AtCommand {
     enum class Op { Action, Set, Query, Test };  // none, "=v", "?", "=?"
 
     Kind kind = Kind::Basic;
-    std::string name;   // upper case: "E", "&F", "S", "+FCLASS", "D"
+    std::string name;  // upper case: "E", "&F", "S", "+FCLASS", "D"
     Op op = Op::Action;
-    int number = 0;     // basic value or register index
+    int number = 0;  // basic value or register index
     bool hasNumber = false;
     std::string value;  // extended "=" argument or the dial string
 

@@ -47,7 +47,9 @@ std::vector<std::uint8_t> Class1Modem::DemodulatorTail() {
     return tail;
 }
 
-void Class1Modem::FactoryReset() { Enter(State::Command); }
+void Class1Modem::FactoryReset() {
+    Enter(State::Command);
+}
 
 void Class1Modem::Enter(State state) {
     state_ = state;
@@ -73,8 +75,9 @@ SimModem::Reply Class1Modem::ClassCommand(const AtCommand& command) {
     }
     const bool transmit = name[2] == 'T';
     if (command.op == AtCommand::Op::Test) {
-        SendInfo(frames ? "3" : silence ? "0-255"
-                 : List(transmit ? config().transmitRates : config().receiveRates));
+        SendInfo(frames    ? "3"
+                 : silence ? "0-255"
+                           : List(transmit ? config().transmitRates : config().receiveRates));
         return Reply::Ok;
     }
     if (command.op != AtCommand::Op::Set) {
@@ -85,15 +88,18 @@ SimModem::Reply Class1Modem::ClassCommand(const AtCommand& command) {
         return Reply::Error;
     }
     if (silence) {
-        if (value > 255) return Reply::Error;
+        if (value > 255)
+            return Reply::Error;
         return transmit ? TransmitSilence(value) : ReceiveSilence(value);
     }
     if (frames) {
-        if (value != 3) return Reply::Error;
+        if (value != 3)
+            return Reply::Error;
         return transmit ? TransmitFrames() : ReceiveFrames();
     }
     const auto modulation = HighSpeedModulation(value);
-    if (!modulation || !Contains(transmit ? config().transmitRates : config().receiveRates, value)) {
+    if (!modulation ||
+        !Contains(transmit ? config().transmitRates : config().receiveRates, value)) {
         return Reply::Error;
     }
     return transmit ? TransmitData(*modulation) : ReceiveData(*modulation);
@@ -138,16 +144,18 @@ SimModem::Reply Class1Modem::TransmitSilence(int tenMilliseconds) {
     transmitter().WhenIdle([this, generation, tenMilliseconds, alive = Alive()] {
         scheduler().After(Milliseconds(10) * static_cast<engine::Micros>(tenMilliseconds),
                           [this, generation, alive] {
-            if (!alive.expired() && generation == generation_) {
-                Enter(State::Command);
-                FinishCommand(Reply::Ok);
-            }
-        });
+                              if (!alive.expired() && generation == generation_) {
+                                  Enter(State::Command);
+                                  FinishCommand(Reply::Ok);
+                              }
+                          });
     });
     return Reply::Later;
 }
 
-bool Class1Modem::TransmitDataMode() const { return state_ == State::TxHdlc || state_ == State::TxData; }
+bool Class1Modem::TransmitDataMode() const {
+    return state_ == State::TxHdlc || state_ == State::TxData;
+}
 
 void Class1Modem::DataByte(std::uint8_t byte) {
     if (state_ != State::TxHdlc && state_ != State::TxData) {
@@ -282,11 +290,11 @@ void Class1Modem::ArmSilenceTimer() {
     const unsigned generation = ++generation_;
     scheduler().After(Milliseconds(10) * static_cast<engine::Micros>(silenceTicks_),
                       [this, generation, alive = Alive()] {
-        if (!alive.expired() && generation == generation_ && !CarrierIn()) {
-            Enter(State::Command);
-            FinishCommand(Reply::Ok);
-        }
-    });
+                          if (!alive.expired() && generation == generation_ && !CarrierIn()) {
+                              Enter(State::Command);
+                              FinishCommand(Reply::Ok);
+                          }
+                      });
 }
 
 void Class1Modem::CallUpAsCaller() {

@@ -12,13 +12,13 @@
 namespace corvane::simmodem {
 
 class Class1Modem : public SimModem {
-public:
+  public:
     // Longest frame a class 1 modem takes from the computer.
     static constexpr std::size_t kMaxFrame = 256;
 
     Class1Modem(PhoneNetwork& network, ModemConfig config);
 
-protected:
+  protected:
     Reply ClassCommand(const AtCommand& command) override;
     void CallUpAsCaller() override;
     void CallUpAsAnswerer() override;
@@ -29,17 +29,17 @@ protected:
     void FactoryReset() override;
     void Drained() override;
 
-private:
+  private:
     enum class State {
         Command,
-        TxHdlc,         // frames from the computer go out on V.21
-        TxData,         // page data from the computer goes out at a high speed
-        RxHdlcWait,     // waiting for V.21 flags
-        RxHdlc,         // receiving a frame
-        RxDataWait,     // waiting for the high-speed carrier
+        TxHdlc,      // frames from the computer go out on V.21
+        TxData,      // page data from the computer goes out at a high speed
+        RxHdlcWait,  // waiting for V.21 flags
+        RxHdlc,      // receiving a frame
+        RxDataWait,  // waiting for the high-speed carrier
         RxDataTraining,
         RxData,
-        Silence,        // +FTS / +FRS
+        Silence,  // +FTS / +FRS
     };
 
     void Enter(State state);

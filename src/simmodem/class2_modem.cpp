@@ -13,7 +13,6 @@ using engine::Seconds;
 
 namespace {
 
-
 // Hang-up codes of the class 2 services.
 constexpr int kNormalEnd = 0;
 constexpr int kAborted = 2;
@@ -27,10 +26,13 @@ constexpr int kPhaseBReceive = 70;
 constexpr int kNoPage = 73;
 constexpr int kPhaseDReceive = 100;
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 std::string Unquoted(const std::string& text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') return text.substr(1, text.size() - 2);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        return text.substr(1, text.size() - 2);
     return text;
 }
 
@@ -42,7 +44,9 @@ Class2Modem::Class2Modem(PhoneNetwork& network, ModemConfig config)
     FactoryReset();  // the base's constructor could not reach this class's defaults
 }
 
-bool Class2Modem::Active() const { return FaxClass() == "2" || FaxClass() == "2.0"; }
+bool Class2Modem::Active() const {
+    return FaxClass() == "2" || FaxClass() == "2.0";
+}
 
 void Class2Modem::FactoryReset() {
     Class1Modem::FactoryReset();
@@ -60,7 +64,8 @@ t30::ModemSupport Class2Modem::LocalModems() const {
     ModemSupport support{false, false, false};
     for (int code : config().transmitRates) {
         const auto modulation = HighSpeedModulation(code);
-        if (!modulation) continue;
+        if (!modulation)
+            continue;
         support.v27ter |= modulation->family == Family::V27ter;
         support.v29 |= modulation->family == Family::V29;
         support.v17 |= modulation->family == Family::V17;
@@ -89,24 +94,32 @@ SimModem::Reply Class2Modem::ClassCommand(const AtCommand& command) {
     }
     const std::string& name = command.name;
     const bool two = !Class20();
-    const auto is = [&](const char* class2, const char* class20) { return name == (two ? class2 : class20); };
+    const auto is = [&](const char* class2, const char* class20) {
+        return name == (two ? class2 : class20);
+    };
     if (is("+FLID", "+FLI")) {
         if (command.op == AtCommand::Op::Set) {
             const std::string id = Unquoted(command.value);
-            if (id.size() > kIdLength) return Reply::Error;
+            if (id.size() > kIdLength)
+                return Reply::Error;
             localId_ = id;
             return Reply::Ok;
         }
-        if (command.op == AtCommand::Op::Query) SendInfo(Quoted(localId_));
-        else if (command.op == AtCommand::Op::Test) SendInfo("(20)(32-127)");
-        else return Reply::Error;
+        if (command.op == AtCommand::Op::Query)
+            SendInfo(Quoted(localId_));
+        else if (command.op == AtCommand::Op::Test)
+            SendInfo("(20)(32-127)");
+        else
+            return Reply::Error;
         return Reply::Ok;
     }
-    if (is("+FDIS", "+FIS")) return ParameterCommand(command, sessionParams_);
-    if (is("+FDCC", "+FCC")) return ParameterCommand(command, capabilities_);
+    if (is("+FDIS", "+FIS"))
+        return ParameterCommand(command, sessionParams_);
+    if (is("+FDCC", "+FCC"))
+        return ParameterCommand(command, capabilities_);
     if (is("+FPTS", "+FPS")) {
-        if (command.op == AtCommand::Op::Set && command.value.size() == 1 && command.value[0] >= '1' &&
-            command.value[0] <= '5') {
+        if (command.op == AtCommand::Op::Set && command.value.size() == 1 &&
+            command.value[0] >= '1' && command.value[0] <= '5') {
             pageQuality_ = command.value[0] - '0';
             return Reply::Ok;
         }
@@ -119,19 +132,26 @@ SimModem::Reply Class2Modem::ClassCommand(const AtCommand& command) {
     if (name == "+FCR" || name == "+FAA" || name == "+FLO" || name == "+FNR" || name == "+FBOR") {
         // Settings the firmware keeps: receive capability; the others change nothing it simulates.
         if (command.op == AtCommand::Op::Set) {
-            if (name == "+FCR") canReceive_ = command.value != "0";
+            if (name == "+FCR")
+                canReceive_ = command.value != "0";
             return Reply::Ok;
         }
-        return command.op == AtCommand::Op::Test || command.op == AtCommand::Op::Query ? (SendInfo("0"), Reply::Ok)
-                                                                                       : Reply::Error;
+        return command.op == AtCommand::Op::Test || command.op == AtCommand::Op::Query
+                   ? (SendInfo("0"), Reply::Ok)
+                   : Reply::Error;
     }
     if (command.op != AtCommand::Op::Action && name != "+FET") {
         return Reply::Error;
     }
-    if (name == "+FDT") return TransmitPage();
-    if (name == "+FDR") return ReceivePage();
+    if (name == "+FDT")
+        return TransmitPage();
+    if (name == "+FDR")
+        return ReceivePage();
     if (name == "+FET" && two && command.op == AtCommand::Op::Set) {
-        return PostPageCommand(command.value == "0" ? 0 : command.value == "1" ? 1 : command.value == "2" ? 2 : -1);
+        return PostPageCommand(command.value == "0"   ? 0
+                               : command.value == "1" ? 1
+                               : command.value == "2" ? 2
+                                                      : -1);
     }
     if (name == "+FKS" || name == "+FK") {
         if (call() != nullptr) {
@@ -151,7 +171,8 @@ SimModem::Reply Class2Modem::ParameterCommand(const AtCommand& command, Class2Pa
     switch (command.op) {
         case AtCommand::Op::Set: {
             const auto parsed = ParseClass2Params(command.value, params);
-            if (!parsed) return Reply::Error;
+            if (!parsed)
+                return Reply::Error;
             params = *parsed;
             needTraining_ = true;
             return Reply::Ok;
@@ -220,8 +241,9 @@ void Class2Modem::TimedOut() {
         case Phase::PostPageOut:
         case Phase::AwaitDcs:
             if (++repeats_ > kMaxRepeats) {
-                Fail(phase_ == Phase::Training ? kDcsUnanswered
-                     : phase_ == Phase::PostPageOut ? kPostPageUnanswered : kPhaseBReceive);
+                Fail(phase_ == Phase::Training      ? kDcsUnanswered
+                     : phase_ == Phase::PostPageOut ? kPostPageUnanswered
+                                                    : kPhaseBReceive);
                 return;
             }
             if (phase_ == Phase::Training) {
@@ -246,7 +268,8 @@ void Class2Modem::TimedOut() {
     }
 }
 
-void Class2Modem::SendFrames(std::vector<std::vector<std::uint8_t>> frames, std::function<void()> then) {
+void Class2Modem::SendFrames(std::vector<std::vector<std::uint8_t>> frames,
+                             std::function<void()> then) {
     transmitter().StartCarrier(kV21);
     for (const auto& frame : frames) {
         transmitter().SendFrame(frame);
@@ -254,7 +277,8 @@ void Class2Modem::SendFrames(std::vector<std::vector<std::uint8_t>> frames, std:
     transmitter().StopCarrier();
     lastFrames_ = std::move(frames);
     transmitter().WhenIdle([then = std::move(then), alive = Alive()] {
-        if (!alive.expired() && then) then();
+        if (!alive.expired() && then)
+            then();
     });
 }
 
@@ -280,7 +304,8 @@ SimModem::Reply Class2Modem::TransmitPage() {
     pending_ = Pending::Fdt;
     if (needTraining_) {
         SessionChoice choice;
-        const auto modulation = BestModulation(LocalModems(), remote_.modems, Class2RateBps(sessionParams_.br()));
+        const auto modulation =
+            BestModulation(LocalModems(), remote_.modems, Class2RateBps(sessionParams_.br()));
         if (!modulation) {
             return Reply::Error;
         }
@@ -291,7 +316,8 @@ SimModem::Reply Class2Modem::TransmitPage() {
         session_ = choice;
         repeats_ = 0;
         scheduler().After(kTurnaround, [this, alive = Alive()] {
-            if (!alive.expired() && call() != nullptr) SendTraining();
+            if (!alive.expired() && call() != nullptr)
+                SendTraining();
         });
     } else {
         StartPage();
@@ -305,14 +331,16 @@ void Class2Modem::SendTraining() {
     SendFrames({BuildFrame(OurFcf(kTSI), false, EncodeId(localId_)),
                 BuildFrame(OurFcf(kDCS), true, EncodeDCS(*session_))},
                [this, modulation] {
-        scheduler().After(kTurnaround, [this, modulation, alive = Alive()] {
-            if (alive.expired() || call() == nullptr) return;
-            transmitter().StartCarrier(modulation);
-            transmitter().SendData(std::vector<std::uint8_t>(TrainingCheckBytes(modulation), 0));
-            transmitter().StopCarrier();
-            transmitter().WhenIdle([this] { Arm(kT4); });
-        });
-    });
+                   scheduler().After(kTurnaround, [this, modulation, alive = Alive()] {
+                       if (alive.expired() || call() == nullptr)
+                           return;
+                       transmitter().StartCarrier(modulation);
+                       transmitter().SendData(
+                           std::vector<std::uint8_t>(TrainingCheckBytes(modulation), 0));
+                       transmitter().StopCarrier();
+                       transmitter().WhenIdle([this] { Arm(kT4); });
+                   });
+               });
 }
 
 void Class2Modem::StartPage() {
@@ -320,11 +348,13 @@ void Class2Modem::StartPage() {
     dleSeen_ = false;
     postPage_ = 0;
     scheduler().After(kTurnaround, [this, alive = Alive()] {
-        if (alive.expired() || call() == nullptr) return;
+        if (alive.expired() || call() == nullptr)
+            return;
         const Modulation carrier = PageCarrier(session_->modulation);
         transmitter().StartCarrier(carrier);
         scheduler().After(StartUpTime(carrier), [this, alive = Alive()] {
-            if (alive.expired() || phase_ != Phase::PageOut) return;
+            if (alive.expired() || phase_ != Phase::PageOut)
+                return;
             Report(Tag("+FDCS", "+FCS"), FormatClass2Params(ParamsOfSession(*session_)));
             Complete(Pending::Fdt, ResultCode::Connect);
             SetDataMode(true);
@@ -358,11 +388,16 @@ void Class2Modem::DataByte(std::uint8_t byte) {
     if (phase_ == Phase::PageOut) {
         if (dleSeen_) {
             dleSeen_ = false;
-            if (byte == kEtx) return EndPage(Class20() ? kEOP : 0);
-            if (Class20() && byte == ',') return EndPage(kMPS);
-            if (Class20() && byte == '.') return EndPage(kEOP);
-            if (Class20() && byte == ';') return EndPage(kEOM);
-            if (byte != kDle) return;
+            if (byte == kEtx)
+                return EndPage(Class20() ? kEOP : 0);
+            if (Class20() && byte == ',')
+                return EndPage(kMPS);
+            if (Class20() && byte == '.')
+                return EndPage(kEOP);
+            if (Class20() && byte == ';')
+                return EndPage(kEOM);
+            if (byte != kDle)
+                return;
         } else if (byte == kDle) {
             dleSeen_ = true;
             return;
@@ -384,7 +419,8 @@ void Class2Modem::EndPage(std::uint8_t postPage) {
     postPage_ = postPage;
     transmitter().StopCarrier();
     transmitter().WhenIdle([this, alive = Alive()] {
-        if (alive.expired() || call() == nullptr) return;
+        if (alive.expired() || call() == nullptr)
+            return;
         if (postPage_ == 0) {
             phase_ = Phase::PageOutDone;
             SendResult(ResultCode::Ok);  // class 2: +FET names the post-page command
@@ -409,7 +445,8 @@ void Class2Modem::SendPostPage() {
     phase_ = Phase::PostPageOut;
     repeats_ = 0;
     scheduler().After(kTurnaround, [this, alive = Alive()] {
-        if (alive.expired() || call() == nullptr) return;
+        if (alive.expired() || call() == nullptr)
+            return;
         SendFrames({BuildFrame(OurFcf(postPage_), true)}, [this] { Arm(kT4); });
     });
 }
@@ -448,7 +485,8 @@ void Class2Modem::CallUpAsAnswerer() {
     connectReported_ = false;
     repeats_ = 0;
     scheduler().After(kAnswerTone, [this, alive = Alive()] {
-        if (alive.expired() || call() == nullptr) return;
+        if (alive.expired() || call() == nullptr)
+            return;
         if (!canReceive_) {
             Fail(kPhaseBReceive);
             return;
@@ -461,14 +499,15 @@ void Class2Modem::CallUpAsAnswerer() {
 
 void Class2Modem::SendIdentification() {
     phase_ = Phase::AwaitDcs;
-    SendFrames({BuildFrame(kCSI, false, EncodeId(localId_)), BuildFrame(kDIS, true, EncodeDIS(LocalCapabilities()))},
+    SendFrames({BuildFrame(kCSI, false, EncodeId(localId_)),
+                BuildFrame(kDIS, true, EncodeDIS(LocalCapabilities()))},
                [this] { Arm(kT4); });
 }
 
 SimModem::Reply Class2Modem::ReceivePage() {
     const bool undelivered = phase_ == Phase::AwaitPostPage && pageComplete_;
-    const bool waiting = phase_ == Phase::AwaitPage || phase_ == Phase::PageIn || phase_ == Phase::ReceiveTcf ||
-                         phase_ == Phase::AwaitDcs || undelivered;
+    const bool waiting = phase_ == Phase::AwaitPage || phase_ == Phase::PageIn ||
+                         phase_ == Phase::ReceiveTcf || phase_ == Phase::AwaitDcs || undelivered;
     if (phase_ == Phase::PostPageIn) {
         pending_ = Pending::Fdr;
         AnswerPostPage();
@@ -485,7 +524,8 @@ SimModem::Reply Class2Modem::ReceivePage() {
 }
 
 void Class2Modem::DcsArrived(const std::vector<Frame>& frames) {
-    if (auto id = IdentityIn(frames, [this](const std::string& text) { complaints_.push_back(text); })) {
+    if (auto id =
+            IdentityIn(frames, [this](const std::string& text) { complaints_.push_back(text); })) {
         Report(Tag("+FTSI", "+FTI"), Quoted(*id));
     }
     std::string problem;
@@ -503,10 +543,13 @@ void Class2Modem::DcsArrived(const std::vector<Frame>& frames) {
 
 void Class2Modem::TrainingEnded() {
     std::string problem;
-    const bool pass = session_ && carrierMatches_ && TrainingCheckPasses(tcf_, session_->modulation, problem);
-    if (!problem.empty()) complaints_.push_back(problem);
+    const bool pass =
+        session_ && carrierMatches_ && TrainingCheckPasses(tcf_, session_->modulation, problem);
+    if (!problem.empty())
+        complaints_.push_back(problem);
     scheduler().After(kTurnaround, [this, pass, alive = Alive()] {
-        if (alive.expired() || call() == nullptr) return;
+        if (alive.expired() || call() == nullptr)
+            return;
         SendFrames({BuildFrame(pass ? kCFR : kFTT, true)}, [this, pass] {
             phase_ = pass ? Phase::AwaitPage : Phase::AwaitDcs;
             Arm(pass ? kT2 : kT4);
@@ -523,8 +566,10 @@ void Class2Modem::PageStarted() {
 
 // Sends what has arrived of the page once the computer is ready for it.
 void Class2Modem::DeliverPage() {
-    if (!forwarding_) return;
-    std::vector<std::uint8_t> bytes(page_.begin() + static_cast<std::ptrdiff_t>(delivered_), page_.end());
+    if (!forwarding_)
+        return;
+    std::vector<std::uint8_t> bytes(page_.begin() + static_cast<std::ptrdiff_t>(delivered_),
+                                    page_.end());
     delivered_ = page_.size();
     if (!Class20()) {
         std::transform(bytes.begin(), bytes.end(), bytes.begin(), ReverseBits);
@@ -543,7 +588,8 @@ void Class2Modem::PageEnded() {
     pageComplete_ = true;
     pageScan_ = ScanPage(page_, session_ ? MinLineBytes(*session_) : 0);
     const PageScan& scan = pageScan_;
-    pageQuality_ = carrierMatches_ && scan.lines > 0 && scan.BadLines() * 10 <= scan.codedLines ? 1 : 2;
+    pageQuality_ =
+        carrierMatches_ && scan.lines > 0 && scan.BadLines() * 10 <= scan.codedLines ? 1 : 2;
     page_.insert(page_.end(), kCarrierLossBytes, 0);
     phase_ = Phase::AwaitPostPage;
     postPageKnown_ = false;
@@ -553,10 +599,12 @@ void Class2Modem::PageEnded() {
 
 // Reports the page once its data is with the computer and the sender's post-page command is in.
 void Class2Modem::FinishReceivedPage() {
-    if (!postPageKnown_ || pageComplete_ || forwarding_ || DataMode()) return;
+    if (!postPageKnown_ || pageComplete_ || forwarding_ || DataMode())
+        return;
     phase_ = Phase::PostPageIn;
     // Quality, lines, bad lines, consecutive bad lines, lost bytes.
-    Report(Tag("+FPTS", "+FPS"), std::to_string(pageQuality_) + "," + std::to_string(pageScan_.lines) + "," +
+    Report(Tag("+FPTS", "+FPS"), std::to_string(pageQuality_) + "," +
+                                     std::to_string(pageScan_.lines) + "," +
                                      std::to_string(pageScan_.BadLines()) + ",0,0");
     Report("+FET", postPage_ == kMPS ? "0" : postPage_ == kEOM ? "1" : "2");
     Complete(Pending::Fdr, ResultCode::Ok);
@@ -564,11 +612,14 @@ void Class2Modem::FinishReceivedPage() {
 
 void Class2Modem::AnswerPostPage() {
     const std::uint8_t response = pageQuality_ == 1 ? kMCF : pageQuality_ == 3 ? kRTP : kRTN;
-    const Phase next = response != kMCF ? Phase::AwaitDcs : postPage_ == kEOP ? Phase::AwaitDcn
-                       : postPage_ == kEOM ? Phase::AwaitDcs : Phase::AwaitPage;
+    const Phase next = response != kMCF    ? Phase::AwaitDcs
+                       : postPage_ == kEOP ? Phase::AwaitDcn
+                       : postPage_ == kEOM ? Phase::AwaitDcs
+                                           : Phase::AwaitPage;
     pageQuality_ = 1;
     scheduler().After(kTurnaround, [this, response, next, alive = Alive()] {
-        if (alive.expired() || call() == nullptr) return;
+        if (alive.expired() || call() == nullptr)
+            return;
         SendFrames({BuildFrame(response, true)}, [this, next] {
             phase_ = next;
             Arm(next == Phase::AwaitPage ? kT2 : next == Phase::AwaitDcn ? kT2 : kT4);
@@ -617,7 +668,8 @@ void Class2Modem::LineSignalArrived(const LineSignal& signal) {
             reader_.FrameArrived(signal.bytes);
             return;
         case LineSignal::Kind::Data:
-            if (!carrierMatches_) return;
+            if (!carrierMatches_)
+                return;
             if (phase_ == Phase::ReceiveTcf) {
                 tcf_.insert(tcf_.end(), signal.bytes.begin(), signal.bytes.end());
             } else if (phase_ == Phase::PageIn) {
@@ -628,8 +680,10 @@ void Class2Modem::LineSignalArrived(const LineSignal& signal) {
         case LineSignal::Kind::CarrierOff:
             if (highSpeedIn_) {
                 highSpeedIn_ = false;
-                if (phase_ == Phase::ReceiveTcf) TrainingEnded();
-                else if (phase_ == Phase::PageIn) PageEnded();
+                if (phase_ == Phase::ReceiveTcf)
+                    TrainingEnded();
+                else if (phase_ == Phase::PageIn)
+                    PageEnded();
                 return;
             }
             if (auto frames = reader_.CarrierOff()) {
@@ -649,14 +703,17 @@ void Class2Modem::MessageArrived(std::vector<Frame> frames) {
         HangUp();
         SetDataMode(false);
         ReportHangup(expected ? kNormalEnd : sending ? kPhaseDTransmit : kPhaseDReceive);
-        if (pending != Pending::None) SendResult(expected ? ResultCode::Ok : ResultCode::Error);
+        if (pending != Pending::None)
+            SendResult(expected ? ResultCode::Ok : ResultCode::Error);
         return;
     }
     repeats_ = 0;
     switch (phase_) {
         case Phase::AwaitDis:
-            if (command != kDIS) return;
-            if (auto id = IdentityIn(frames, [this](const std::string& text) { complaints_.push_back(text); })) {
+            if (command != kDIS)
+                return;
+            if (auto id = IdentityIn(
+                    frames, [this](const std::string& text) { complaints_.push_back(text); })) {
                 Report(Tag("+FCSI", "+FCI"), Quoted(*id));
             }
             remote_ = DecodeDIS(frames.back().info).capabilities;
@@ -679,18 +736,21 @@ void Class2Modem::MessageArrived(std::vector<Frame> frames) {
                 }
                 session_->modulation = *lower;
                 scheduler().After(kTurnaround, [this, alive = Alive()] {
-                    if (!alive.expired() && call() != nullptr) SendTraining();
+                    if (!alive.expired() && call() != nullptr)
+                        SendTraining();
                 });
             }
             return;
         case Phase::PostPageOut:
             ++timer_;
-            if (command == kMCF || command == kRTN || command == kRTP) PageAnswered(command);
+            if (command == kMCF || command == kRTN || command == kRTP)
+                PageAnswered(command);
             return;
         case Phase::AwaitDcs:
         case Phase::ReceiveTcf:
         case Phase::AwaitPage:
-            if (command == kDCS) DcsArrived(frames);
+            if (command == kDCS)
+                DcsArrived(frames);
             return;
         case Phase::AwaitPostPage:
             if (command == kMPS || command == kEOP || command == kEOM) {
@@ -720,9 +780,11 @@ void Class2Modem::CallFinished(bool remote) {
     pageComplete_ = false;
     if (remote) {
         SetDataMode(false);
-        ReportHangup(Dialled() || phase == Phase::AwaitDis || phase == Phase::Ready ? kPhaseBTransmit
-                                                                                    : kPhaseBReceive);
-        if (pending != Pending::None) SendResult(ResultCode::Error);
+        ReportHangup(Dialled() || phase == Phase::AwaitDis || phase == Phase::Ready
+                         ? kPhaseBTransmit
+                         : kPhaseBReceive);
+        if (pending != Pending::None)
+            SendResult(ResultCode::Error);
     }
 }
 

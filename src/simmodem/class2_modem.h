@@ -18,7 +18,7 @@
 namespace corvane::simmodem {
 
 class Class2Modem : public Class1Modem {
-public:
+  public:
     Class2Modem(PhoneNetwork& network, ModemConfig config);
 
     // The last hang-up code reported (0: normal end).
@@ -26,7 +26,7 @@ public:
     // Frames from the other station that a strict receiver would refuse.
     const std::vector<std::string>& Complaints() const { return complaints_; }
 
-protected:
+  protected:
     Reply ClassCommand(const AtCommand& command) override;
     void CallUpAsCaller() override;
     void CallUpAsAnswerer() override;
@@ -37,7 +37,7 @@ protected:
     void FactoryReset() override;
     void Drained() override;
 
-private:
+  private:
     enum class Phase {
         Idle,
         // calling
@@ -53,14 +53,16 @@ private:
         AwaitPage,
         PageIn,
         AwaitPostPage,
-        PostPageIn,   // reports given, waiting for +FDR to answer
+        PostPageIn,  // reports given, waiting for +FDR to answer
         AwaitDcn,
     };
     enum class Pending { None, Dial, Answer, Fdt, Fet, Fdr };
 
     bool Active() const;
     bool Class20() const { return FaxClass() == "2.0"; }
-    std::string Tag(const char* class2, const char* class20) const { return Class20() ? class20 : class2; }
+    std::string Tag(const char* class2, const char* class20) const {
+        return Class20() ? class20 : class2;
+    }
     void Report(const std::string& tag, const std::string& value = {}) {
         SendInfo(value.empty() ? tag : tag + ":" + value);
     }
@@ -122,7 +124,7 @@ private:
     std::vector<std::uint8_t> page_;
     std::size_t delivered_ = 0;  // page bytes already with the computer
     bool pageComplete_ = false;
-    bool forwarding_ = false;     // DC2 received: page bytes go to the computer
+    bool forwarding_ = false;  // DC2 received: page bytes go to the computer
     bool postPageKnown_ = false;
     PageScan pageScan_;
 

@@ -16,7 +16,7 @@
 namespace corvane::simmodem {
 
 class LineTransmitter {
-public:
+  public:
     LineTransmitter(Scheduler& scheduler, LineParty& owner);
     ~LineTransmitter();
 
@@ -40,7 +40,7 @@ public:
     // Called after each data byte leaves (for flow control).
     void OnDrain(std::function<void()> action) { onDrain_ = std::move(action); }
 
-private:
+  private:
     struct Item {
         engine::Micros dueAt;
         LineSignal signal;

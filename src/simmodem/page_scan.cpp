@@ -14,7 +14,8 @@ template <typename OnBit>
 void ForEachBit(std::span<const std::uint8_t> data, OnBit onBit) {
     for (std::uint8_t byte : data) {
         for (int bit = 0; bit < 8; ++bit) {
-            if (!onBit(((byte >> bit) & 1) != 0)) return;
+            if (!onBit(((byte >> bit) & 1) != 0))
+                return;
         }
     }
 }
@@ -59,7 +60,8 @@ PageScan ScanPage(std::span<const std::uint8_t> data, std::size_t minLineBytes) 
             if (hasCodes) {
                 ++scan.codedLines;
                 emptyInARow = 0;
-                if (position - lastEolEnd < minBits) ++scan.shortLines;
+                if (position - lastEolEnd < minBits)
+                    ++scan.shortLines;
             } else if (++emptyInARow >= 2) {
                 scan.endOfPage = true;
                 return false;
@@ -78,8 +80,10 @@ std::vector<std::uint8_t> PadLines(std::span<const std::uint8_t> data, std::size
     out.reserve(data.size());
     std::size_t outBits = 0;
     auto put = [&](bool one) {
-        if (outBits % 8 == 0) out.push_back(0);
-        if (one) out.back() |= static_cast<std::uint8_t>(1u << (outBits % 8));
+        if (outBits % 8 == 0)
+            out.push_back(0);
+        if (one)
+            out.back() |= static_cast<std::uint8_t>(1u << (outBits % 8));
         ++outBits;
     };
     const std::size_t minBits = minLineBytes * 8;

@@ -11,11 +11,11 @@
 namespace corvane::simmodem {
 
 struct PageScan {
-    int lines = 0;        // whole lines the decoder delivered
-    int codedLines = 0;   // EOL-delimited lines that carry codes
-    int width = 0;        // pixels of the first delivered line (0 for none)
+    int lines = 0;       // whole lines the decoder delivered
+    int codedLines = 0;  // EOL-delimited lines that carry codes
+    int width = 0;       // pixels of the first delivered line (0 for none)
     bool mixedWidths = false;
-    int shortLines = 0;   // coded lines (with fill and EOL) below the minimum bytes
+    int shortLines = 0;  // coded lines (with fill and EOL) below the minimum bytes
     int badCodes = 0;
     bool endOfPage = false;  // the return-to-control sequence was seen
 

@@ -33,8 +33,8 @@ struct LineSignal {
 
 struct LineFaults {
     std::uint32_t seed = 1;
-    double bitErrorRate = 0.0;             // per bit of frames and page data
-    std::set<int> lostFrames;              // 0-based index of V.21 frames on the call
+    double bitErrorRate = 0.0;  // per bit of frames and page data
+    std::set<int> lostFrames;   // 0-based index of V.21 frames on the call
     double frameLossRate = 0.0;
     std::optional<std::size_t> dropCarrierAfterBytes;  // high-speed bytes on the call
 };
@@ -43,7 +43,7 @@ class Call;
 
 // Anything that plugs into the line: a simulated modem, a remote fax machine.
 class LineParty {
-public:
+  public:
     virtual ~LineParty() = default;
     // An incoming call rings: ring 1 about 2 s after dialling, then every 6 s.
     virtual void Ringing(const std::shared_ptr<Call>& /*call*/, int /*ring*/) {}
@@ -59,7 +59,7 @@ public:
 };
 
 class Call : public std::enable_shared_from_this<Call> {
-public:
+  public:
     Call(Scheduler& scheduler, LineParty* caller, LineParty* callee, LineFaults faults);
 
     void Answer();
@@ -71,7 +71,7 @@ public:
     bool Ended() const { return ended_; }
     Scheduler& scheduler() { return scheduler_; }
 
-private:
+  private:
     friend class PhoneNetwork;
 
     LineParty* Other(const LineParty& me) const;
@@ -95,7 +95,7 @@ private:
 };
 
 class PhoneNetwork {
-public:
+  public:
     static constexpr engine::Micros kFirstRing = engine::Seconds(2);
     static constexpr engine::Micros kRingPeriod = engine::Seconds(6);
 
@@ -115,7 +115,7 @@ public:
 
     Scheduler& scheduler() { return scheduler_; }
 
-private:
+  private:
     struct Entry {
         LineParty* party = nullptr;
         DialOutcome outcome = DialOutcome::NoAnswer;

@@ -12,7 +12,9 @@ using namespace t30;
 
 namespace {
 
-std::string Bps(const Modulation& modulation) { return std::to_string(modulation.bitsPerSecond); }
+std::string Bps(const Modulation& modulation) {
+    return std::to_string(modulation.bitsPerSecond);
+}
 
 }  // namespace
 
@@ -29,11 +31,12 @@ RemoteFax::~RemoteFax() {
 }
 
 void RemoteFax::Later(engine::Micros delay, std::function<void()> action) {
-    network_.scheduler().After(delay, [this, action = std::move(action), alive = std::weak_ptr<bool>(alive_)] {
-        if (!alive.expired() && call_ && !finished_) {
-            action();
-        }
-    });
+    network_.scheduler().After(
+        delay, [this, action = std::move(action), alive = std::weak_ptr<bool>(alive_)] {
+            if (!alive.expired() && call_ && !finished_) {
+                action();
+            }
+        });
 }
 
 void RemoteFax::Enter(State state, engine::Micros timeout) {
@@ -109,7 +112,8 @@ void RemoteFax::SendFrames(Frames frames, std::function<void()> then) {
 void RemoteFax::SendResponse(std::uint8_t command, State next, engine::Micros timeout) {
     lastResponse_ = command;
     Later(kTurnaround, [this, command, next, timeout] {
-        SendFrames({BuildFrame(OurFcf(command), true)}, [this, next, timeout] { Enter(next, timeout); });
+        SendFrames({BuildFrame(OurFcf(command), true)},
+                   [this, next, timeout] { Enter(next, timeout); });
     });
 }
 
@@ -138,7 +142,9 @@ void RemoteFax::Dial(const std::string& number) {
     Enter(State::AwaitDis, kT1);
 }
 
-void RemoteFax::Answered() { Note("answered"); }
+void RemoteFax::Answered() {
+    Note("answered");
+}
 
 void RemoteFax::DialFailed(DialOutcome outcome) {
     call_.reset();
@@ -293,12 +299,14 @@ void RemoteFax::HighSpeedStarted(const Modulation& modulation) {
     // A training check comes with the long training, pages with the short one.
     const bool training = state_ == State::AwaitTcf;
     const std::optional<Modulation> expected =
-        session_ ? std::optional(training ? session_->modulation : PageCarrier(session_->modulation))
-                 : std::nullopt;
+        session_
+            ? std::optional(training ? session_->modulation : PageCarrier(session_->modulation))
+            : std::nullopt;
     carrierMatches_ = expected && modulation.SameCarrier(*expected);
     if (expected && !carrierMatches_) {
-        Violation("carrier " + std::to_string(modulation.code) + (training ? " for the training check" : " for a page") +
-                  " after DCS for " + std::to_string(session_->modulation.code) + ", where " +
+        Violation("carrier " + std::to_string(modulation.code) +
+                  (training ? " for the training check" : " for a page") + " after DCS for " +
+                  std::to_string(session_->modulation.code) + ", where " +
                   std::to_string(expected->code) + " was due");
     }
     const engine::Micros gap = network_.scheduler().Now() - controlEndedAt_;
@@ -344,14 +352,19 @@ void RemoteFax::OnCommand(const Frame& frame) {
                                  (m.family != Family::V17 || ours.modems.v17) &&
                                  (m.family != Family::V29 || ours.modems.v29);
             const int required = session_->fine ? ours.scanFineMs : ours.scanNormalMs;
-            if (!offered) problem = "DCS selects " + Bps(m) + " bit/s, which the DIS did not offer";
-            else if (session_->fine && !ours.fine) problem = "DCS selects fine resolution, which the DIS did not offer";
-            else if (session_->wide && !ours.wide) problem = "DCS selects 2048-pixel lines, which the DIS did not offer";
+            if (!offered)
+                problem = "DCS selects " + Bps(m) + " bit/s, which the DIS did not offer";
+            else if (session_->fine && !ours.fine)
+                problem = "DCS selects fine resolution, which the DIS did not offer";
+            else if (session_->wide && !ours.wide)
+                problem = "DCS selects 2048-pixel lines, which the DIS did not offer";
             else if (session_->scanMs < required)
                 problem = "DCS scan time " + std::to_string(session_->scanMs) + " ms below the " +
                           std::to_string(required) + " ms of the DIS";
-            else if (session_->twoDimensional) problem = "DCS selects 2-D coding, which the DIS did not offer";
-            else if (session_->errorCorrection) problem = "DCS selects error correction, which the DIS did not offer";
+            else if (session_->twoDimensional)
+                problem = "DCS selects 2-D coding, which the DIS did not offer";
+            else if (session_->errorCorrection)
+                problem = "DCS selects error correction, which the DIS did not offer";
         }
         if (!problem.empty()) {
             Violation(problem);
@@ -368,7 +381,8 @@ void RemoteFax::OnCommand(const Frame& frame) {
         return;
     }
     if ((postPage || command == kCRP) && lastResponse_ != 0 &&
-        (state_ == State::AwaitPage || state_ == State::AwaitDcn || state_ == State::AwaitCommand)) {
+        (state_ == State::AwaitPage || state_ == State::AwaitDcn ||
+         state_ == State::AwaitCommand)) {
         // Our answer was lost: say it again.
         SendResponse(lastResponse_, state_, state_ == State::AwaitCommand ? kT4 : kT2);
         return;
@@ -417,7 +431,8 @@ void RemoteFax::PageReceived() {
     }
     const int width = page.page.wide ? 2048 : 1728;
     if (scan.lines > 0 && (scan.width != width || scan.mixedWidths)) {
-        Violation(which + ": lines of " + std::to_string(scan.width) + " pixels, DCS said " + std::to_string(width));
+        Violation(which + ": lines of " + std::to_string(scan.width) + " pixels, DCS said " +
+                  std::to_string(width));
     }
     if (!scan.endOfPage) {
         Violation(which + ": page data without RTC");
@@ -430,7 +445,9 @@ void RemoteFax::PageReceived() {
 void RemoteFax::OnPostPage(std::uint8_t command) {
     const int page = pageNumber_;
     if (config_.faults.hangUpAfterPage == page) {
-        Later(kTurnaround, [this, page] { Disconnect(false, "hung up after page " + std::to_string(page) + " as scripted"); });
+        Later(kTurnaround, [this, page] {
+            Disconnect(false, "hung up after page " + std::to_string(page) + " as scripted");
+        });
         return;
     }
     const bool accept = pageGood_ && config_.faults.rtnAfterPages.count(page) == 0;
@@ -452,7 +469,8 @@ void RemoteFax::OnDis(const Frame& frame) {
     const DecodedDIS dis = DecodeDIS(frame.info);
     if (dis.reservedRates) {
         char bits[8];
-        std::snprintf(bits, sizeof bits, "0x%02X", frame.info.size() > 1 ? frame.info[1] & 0x3C : 0);
+        std::snprintf(bits, sizeof bits, "0x%02X",
+                      frame.info.size() > 1 ? frame.info[1] & 0x3C : 0);
         Violation(std::string("DIS rate bits ") + bits + " are not a T.30 combination");
     }
     remoteCapabilities_ = dis.capabilities;
@@ -487,17 +505,18 @@ void RemoteFax::SendTraining() {
     const Modulation modulation = session_->modulation;
     Later(kTurnaround, [this, modulation] {
         const RemoteFaxFaults& faults = config_.faults;
-        SendFrames({faults.tsiFrame.value_or(BuildFrame(OurFcf(kTSI), false, EncodeId(config_.stationId))),
-                    BuildFrame(OurFcf(kDCS), !faults.dcsNotFinal, EncodeDCS(*session_))},
-                   [this, modulation] {
-            Later(kTurnaround, [this, modulation] {
-                transmitter_.StartCarrier(modulation);
-                transmitter_.SendData(TrainingCheck(modulation));
-                transmitter_.StopCarrier();
-                Note("tx TCF " + Bps(modulation));
-                transmitter_.WhenIdle([this] { Enter(State::AwaitTrainingAnswer, kT4); });
+        SendFrames(
+            {faults.tsiFrame.value_or(BuildFrame(OurFcf(kTSI), false, EncodeId(config_.stationId))),
+             BuildFrame(OurFcf(kDCS), !faults.dcsNotFinal, EncodeDCS(*session_))},
+            [this, modulation] {
+                Later(kTurnaround, [this, modulation] {
+                    transmitter_.StartCarrier(modulation);
+                    transmitter_.SendData(TrainingCheck(modulation));
+                    transmitter_.StopCarrier();
+                    Note("tx TCF " + Bps(modulation));
+                    transmitter_.WhenIdle([this] { Enter(State::AwaitTrainingAnswer, kT4); });
+                });
             });
-        });
     });
 }
 
@@ -517,7 +536,8 @@ void RemoteFax::OnTrainingAnswer(std::uint8_t response) {
     if (response == kCFR) {
         SendPage();
     } else if (response == kFTT) {
-        const auto lower = FallBack(session_->modulation, config_.capabilities.modems, remoteCapabilities_.modems);
+        const auto lower =
+            FallBack(session_->modulation, config_.capabilities.modems, remoteCapabilities_.modems);
         if (!lower) {
             Disconnect(false, "training failed at every rate");
             return;
@@ -578,7 +598,8 @@ void RemoteFax::OnPageAnswer(std::uint8_t response) {
         return;
     }
     if (!more) {
-        Disconnect(pagesSent_ == static_cast<int>(config_.pagesToSend.size()), "pages not confirmed");
+        Disconnect(pagesSent_ == static_cast<int>(config_.pagesToSend.size()),
+                   "pages not confirmed");
     } else if (response == kMCF) {
         SendPage();
     } else {

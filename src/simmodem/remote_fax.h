@@ -21,10 +21,10 @@
 namespace corvane::simmodem {
 
 struct RemoteFaxFaults {
-    std::set<int> failTrainingAt;      // bit/s: TCF at these rates gets FTT
-    std::set<int> rtnAfterPages;       // 1-based pages answered with RTN
+    std::set<int> failTrainingAt;        // bit/s: TCF at these rates gets FTT
+    std::set<int> rtnAfterPages;         // 1-based pages answered with RTN
     std::optional<int> hangUpAfterPage;  // DCN instead of the answer to this page
-    bool silent = false;               // answers the call and says nothing
+    bool silent = false;                 // answers the call and says nothing
     // A calling machine's training check: this share (percent) of its bytes
     // made non-zero, spread evenly, and its length if not the 1.5 s due.
     int tcfNonzeroPercent = 0;
@@ -63,7 +63,7 @@ struct ReceivedPage {
 };
 
 class RemoteFax : public LineParty {
-public:
+  public:
     RemoteFax(PhoneNetwork& network, RemoteFaxConfig config);
     ~RemoteFax() override;
 
@@ -91,7 +91,7 @@ public:
     void CallEnded() override;
     bool OffHook() const override { return call_ != nullptr; }
 
-private:
+  private:
     enum class State {
         Idle,
         // answering

@@ -17,45 +17,69 @@ struct ResultText {
 
 ResultText TextOf(ResultCode code) {
     switch (code) {
-        case ResultCode::Ok: return {"OK", "0"};
-        case ResultCode::Connect: return {"CONNECT", "1"};
-        case ResultCode::Ring: return {"RING", "2"};
-        case ResultCode::NoCarrier: return {"NO CARRIER", "3"};
-        case ResultCode::Error: return {"ERROR", "4"};
-        case ResultCode::NoDialTone: return {"NO DIALTONE", "6"};
-        case ResultCode::Busy: return {"BUSY", "7"};
-        case ResultCode::NoAnswer: return {"NO ANSWER", "8"};
-        case ResultCode::Voice: return {"VOICE", "9"};
-        case ResultCode::FcError: return {"+FCERROR", "+F4"};
+        case ResultCode::Ok:
+            return {"OK", "0"};
+        case ResultCode::Connect:
+            return {"CONNECT", "1"};
+        case ResultCode::Ring:
+            return {"RING", "2"};
+        case ResultCode::NoCarrier:
+            return {"NO CARRIER", "3"};
+        case ResultCode::Error:
+            return {"ERROR", "4"};
+        case ResultCode::NoDialTone:
+            return {"NO DIALTONE", "6"};
+        case ResultCode::Busy:
+            return {"BUSY", "7"};
+        case ResultCode::NoAnswer:
+            return {"NO ANSWER", "8"};
+        case ResultCode::Voice:
+            return {"VOICE", "9"};
+        case ResultCode::FcError:
+            return {"+FCERROR", "+F4"};
     }
     return {"ERROR", "4"};
 }
 
-bool IsFinal(ResultCode code) { return code != ResultCode::Ring; }
+bool IsFinal(ResultCode code) {
+    return code != ResultCode::Ring;
+}
 
 // Which call-progress results an X level reports; the others are not
 // detected and the modem goes on waiting for a carrier.
 bool Detects(int xLevel, DialOutcome outcome) {
     switch (outcome) {
-        case DialOutcome::NoDialTone: return xLevel == 2 || xLevel == 4;
+        case DialOutcome::NoDialTone:
+            return xLevel == 2 || xLevel == 4;
         case DialOutcome::Busy:
-        case DialOutcome::Voice: return xLevel >= 3;
-        default: return false;
+        case DialOutcome::Voice:
+            return xLevel >= 3;
+        default:
+            return false;
     }
 }
 
 ResultCode ResultFor(DialOutcome outcome) {
     switch (outcome) {
-        case DialOutcome::NoDialTone: return ResultCode::NoDialTone;
-        case DialOutcome::Busy: return ResultCode::Busy;
-        case DialOutcome::Voice: return ResultCode::Voice;
-        case DialOutcome::NoAnswer: return ResultCode::NoAnswer;
-        default: return ResultCode::NoCarrier;
+        case DialOutcome::NoDialTone:
+            return ResultCode::NoDialTone;
+        case DialOutcome::Busy:
+            return ResultCode::Busy;
+        case DialOutcome::Voice:
+            return ResultCode::Voice;
+        case DialOutcome::NoAnswer:
+            return ResultCode::NoAnswer;
+        default:
+            return ResultCode::NoCarrier;
     }
 }
 
-bool HardwareFlow(FlowControl flow) { return flow == FlowControl::Hardware || flow == FlowControl::Both; }
-bool SoftwareFlow(FlowControl flow) { return flow == FlowControl::Software || flow == FlowControl::Both; }
+bool HardwareFlow(FlowControl flow) {
+    return flow == FlowControl::Hardware || flow == FlowControl::Both;
+}
+bool SoftwareFlow(FlowControl flow) {
+    return flow == FlowControl::Software || flow == FlowControl::Both;
+}
 
 }  // namespace
 
@@ -74,7 +98,9 @@ SimModem::~SimModem() {
     }
 }
 
-void SimModem::Attach(engine::SimLine& line) { line_ = &line; }
+void SimModem::Attach(engine::SimLine& line) {
+    line_ = &line;
+}
 
 void SimModem::Defaults() {
     echo_ = true;
@@ -102,12 +128,14 @@ bool SimModem::OfferedClass(const std::string& name) const {
 
 std::string SimModem::CountersText() const {
     const ModemCounters& c = counters_;
-    if (c.underruns == 0 && c.transmitOverflows == 0 && c.receiveOverflows == 0 && c.missedFrames == 0) {
+    if (c.underruns == 0 && c.transmitOverflows == 0 && c.receiveOverflows == 0 &&
+        c.missedFrames == 0) {
         return {};
     }
     return " (underruns " + std::to_string(c.underruns) + ", bytes lost from the computer " +
-           std::to_string(c.transmitOverflows) + ", to the computer " + std::to_string(c.receiveOverflows) +
-           ", frames missed " + std::to_string(c.missedFrames) + ")";
+           std::to_string(c.transmitOverflows) + ", to the computer " +
+           std::to_string(c.receiveOverflows) + ", frames missed " +
+           std::to_string(c.missedFrames) + ")";
 }
 
 // ---- towards the computer ------------------------------------------------
@@ -142,7 +170,8 @@ void SimModem::SendResult(ResultCode code) {
         return;
     }
     const ResultText text = TextOf(code);
-    SendRaw(verbose_ ? "\r\n" + std::string(text.verbose) + "\r\n" : std::string(text.numeric) + "\r");
+    SendRaw(verbose_ ? "\r\n" + std::string(text.verbose) + "\r\n"
+                     : std::string(text.numeric) + "\r");
 }
 
 void SimModem::SendInfo(const std::string& text) {
@@ -248,7 +277,8 @@ void SimModem::CommandChar(std::uint8_t byte) {
     const char c = static_cast<char>(byte);
     switch (prefix_) {
         case Prefix::WantA:
-            if (c == 'A' || c == 'a') prefix_ = Prefix::WantT;
+            if (c == 'A' || c == 'a')
+                prefix_ = Prefix::WantT;
             return;
         case Prefix::WantT:
             if (c == 'T' || c == 't') {
@@ -274,7 +304,8 @@ void SimModem::CommandChar(std::uint8_t byte) {
             ExecuteLine(lineBuffer_);
         }
     } else if (byte == registers_[5]) {
-        if (!lineBuffer_.empty()) lineBuffer_.pop_back();
+        if (!lineBuffer_.empty())
+            lineBuffer_.pop_back();
     } else if (byte >= 32 && byte < 127) {
         if (lineBuffer_.size() >= kMaxCommandLine) {
             lineTooLong_ = true;
@@ -331,7 +362,8 @@ SimModem::Reply SimModem::Execute(const AtCommand& command) {
             case AtCommand::Op::Test: {
                 std::string list = "0";
                 for (const char* name : {"1", "2", "2.0"}) {
-                    if (OfferedClass(name)) list += std::string(",") + name;
+                    if (OfferedClass(name))
+                        list += std::string(",") + name;
                 }
                 SendInfo(list);
                 return Reply::Ok;
@@ -359,36 +391,53 @@ SimModem::Reply SimModem::BasicCommand(const AtCommand& command) {
     const std::string& name = command.name;
     const int n = command.number;
     auto flag = [&](bool& setting) {
-        if (n > 1) return Reply::Error;
+        if (n > 1)
+            return Reply::Error;
         setting = n == 1;
         return Reply::Ok;
     };
-    if (name == "E") return flag(echo_);
-    if (name == "V") return flag(verbose_);
-    if (name == "Q") return flag(quiet_);
+    if (name == "E")
+        return flag(echo_);
+    if (name == "V")
+        return flag(verbose_);
+    if (name == "Q")
+        return flag(quiet_);
     if (name == "X") {
-        if (n > 4) return Reply::Error;
+        if (n > 4)
+            return Reply::Error;
         callProgress_ = n;
         return Reply::Ok;
     }
     if (name == "H") {
-        if (n != 0) return Reply::Error;
+        if (n != 0)
+            return Reply::Error;
         HangUp();
         return Reply::Ok;
     }
-    if (name == "A") return AnswerCall();
+    if (name == "A")
+        return AnswerCall();
     if (name == "Z" || name == "&F") {
-        if (name == "Z") HangUp();
+        if (name == "Z")
+            HangUp();
         Defaults();
         return Reply::Ok;
     }
     if (name == "&K") {
         switch (n) {
-            case 0: flow_ = FlowControl::None; return Reply::Ok;
-            case 3: flow_ = FlowControl::Hardware; return Reply::Ok;
-            case 4: flow_ = FlowControl::Software; return Reply::Ok;
-            case 6: flow_ = FlowControl::Both; return Reply::Ok;
-            default: return Reply::Error;
+            case 0:
+                flow_ = FlowControl::None;
+                return Reply::Ok;
+            case 3:
+                flow_ = FlowControl::Hardware;
+                return Reply::Ok;
+            case 4:
+                flow_ = FlowControl::Software;
+                return Reply::Ok;
+            case 6:
+                flow_ = FlowControl::Both;
+                return Reply::Ok;
+            default:
+                return Reply::Error;
         }
     }
     if (name == "I") {
@@ -396,7 +445,8 @@ SimModem::Reply SimModem::BasicCommand(const AtCommand& command) {
         return Reply::Ok;
     }
     // Speaker, volume and line options have nothing to act on here.
-    if (name == "M" || name == "L" || name == "&C" || name == "&D" || name == "&S" || name == "&W") {
+    if (name == "M" || name == "L" || name == "&C" || name == "&D" || name == "&S" ||
+        name == "&W") {
         return Reply::Ok;
     }
     return Reply::Error;
@@ -409,7 +459,8 @@ SimModem::Reply SimModem::Dial(const std::string& dialString) {
         return Reply::Error;
     }
     dialled_ = true;
-    if (callLog_) callLog_("dialling " + DialledDigits(dialString));
+    if (callLog_)
+        callLog_("dialling " + DialledDigits(dialString));
     call_ = network_.Dial(*this, dialString);
     transmitter_.SetCall(call_);
     StartWaitForCarrier();
@@ -430,7 +481,8 @@ SimModem::Reply SimModem::AnswerCall() {
     dialled_ = false;
     transmitter_.SetCall(call_);
     call_->Answer();
-    if (callLog_) callLog_("answered");
+    if (callLog_)
+        callLog_("answered");
     line_->SetDCD(true);
     CallUpAsAnswerer();
     return Reply::Later;
@@ -439,8 +491,8 @@ SimModem::Reply SimModem::AnswerCall() {
 void SimModem::StartWaitForCarrier() {
     waitingForCarrier_ = true;
     const unsigned generation = ++waitGeneration_;
-    scheduler().After(Seconds(static_cast<std::uint64_t>(registers_[7])),
-                      [this, generation, alive = Alive()] {
+    scheduler().After(Seconds(static_cast<std::uint64_t>(registers_[7])), [this, generation,
+                                                                           alive = Alive()] {
         if (alive.expired() || generation != waitGeneration_ || !waitingForCarrier_) {
             return;
         }
@@ -476,7 +528,8 @@ void SimModem::HangUp() {
         line_->SetDCD(false);
     }
     if (hadCall) {
-        if (callLog_) callLog_("hung up" + CountersText());
+        if (callLog_)
+            callLog_("hung up" + CountersText());
         CallFinished(false);
     }
 }
@@ -534,7 +587,8 @@ void SimModem::CallEnded() {
         return;
     }
     const bool report = dataOnline_ || waitingForCarrier_;
-    if (callLog_) callLog_("the other side hung up" + CountersText());
+    if (callLog_)
+        callLog_("the other side hung up" + CountersText());
     transmitter_.Abort();
     call_.reset();
     transmitter_.SetCall(nullptr);
@@ -561,7 +615,8 @@ void SimModem::DataOnlineByte(std::uint8_t byte) {
     if (byte == registers_[2] && (escapePluses_ > 0 || now - lastDataByteAt_ >= guard)) {
         if (++escapePluses_ == 3) {
             scheduler().After(guard, [this, guard, alive = Alive()] {
-                if (!alive.expired() && escapePluses_ == 3 && scheduler().Now() - lastDataByteAt_ >= guard) {
+                if (!alive.expired() && escapePluses_ == 3 &&
+                    scheduler().Now() - lastDataByteAt_ >= guard) {
                     escapePluses_ = 0;
                     dataOnline_ = false;
                     SendResult(ResultCode::Ok);

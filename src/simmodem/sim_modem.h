@@ -42,16 +42,27 @@ struct ModemConfig {
 };
 
 struct ModemCounters {
-    int underruns = 0;           // the line ran dry while page data was expected
-    int transmitOverflows = 0;   // bytes from the computer lost at a full buffer
-    int receiveOverflows = 0;    // bytes for the computer lost at a full buffer
-    int missedFrames = 0;        // frames that arrived while nobody listened
+    int underruns = 0;          // the line ran dry while page data was expected
+    int transmitOverflows = 0;  // bytes from the computer lost at a full buffer
+    int receiveOverflows = 0;   // bytes for the computer lost at a full buffer
+    int missedFrames = 0;       // frames that arrived while nobody listened
 };
 
-enum class ResultCode { Ok, Connect, Ring, NoCarrier, Error, NoDialTone, Busy, NoAnswer, Voice, FcError };
+enum class ResultCode {
+    Ok,
+    Connect,
+    Ring,
+    NoCarrier,
+    Error,
+    NoDialTone,
+    Busy,
+    NoAnswer,
+    Voice,
+    FcError
+};
 
 class SimModem : public engine::FarEndpoint, public LineParty {
-public:
+  public:
     SimModem(PhoneNetwork& network, ModemConfig config);
     ~SimModem() override;
 
@@ -75,7 +86,7 @@ public:
     const std::string& FaxClass() const { return faxClass_; }
     int Register(int index) const { return registers_.at(static_cast<std::size_t>(index)); }
 
-protected:
+  protected:
     enum class Reply { Ok, Error, Later };  // Later: the command answers on its own
 
     // +F commands of the selected class (and +FCLASS=? is answered here).
@@ -127,7 +138,7 @@ protected:
     void QueueForLine(std::uint8_t byte);
     bool OfferedClass(const std::string& name) const;
 
-private:
+  private:
     void CommandChar(std::uint8_t byte);
     void ExecuteLine(const std::string& body);
     Reply Execute(const AtCommand& command);
@@ -188,7 +199,7 @@ private:
     std::function<void(const std::string&)> callLog_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
-protected:
+  protected:
     std::weak_ptr<bool> Alive() const { return alive_; }
 };
 

@@ -29,9 +29,16 @@ struct DcsRate {
 };
 
 constexpr std::array<DcsRate, 10> kDcsRates = {{
-    {0x00, 24, 2400},  {0x08, 48, 4800},   {0x0C, 72, 7200},   {0x04, 96, 9600},
-    {0x2C, 73, 7200},  {0x24, 97, 9600},   {0x28, 121, 12000}, {0x20, 145, 14400},
-    {0x18, 0, 12000},  {0x10, 0, 14400},
+    {0x00, 24, 2400},
+    {0x08, 48, 4800},
+    {0x0C, 72, 7200},
+    {0x04, 96, 9600},
+    {0x2C, 73, 7200},
+    {0x24, 97, 9600},
+    {0x28, 121, 12000},
+    {0x20, 145, 14400},
+    {0x18, 0, 12000},
+    {0x10, 0, 14400},
 }};
 
 // Scan-time codes (bits 21-23 as a number, bit 21 lowest): normal and fine ms.
@@ -41,8 +48,14 @@ struct ScanTimes {
     bool validInDcs;
 };
 constexpr std::array<ScanTimes, 8> kScanTimes = {{
-    {20, 20, true}, {5, 5, true}, {10, 10, true}, {20, 10, false},
-    {40, 40, true}, {40, 20, false}, {10, 5, false}, {0, 0, true},
+    {20, 20, true},
+    {5, 5, true},
+    {10, 10, true},
+    {20, 10, false},
+    {40, 40, true},
+    {40, 20, false},
+    {10, 5, false},
+    {0, 0, true},
 }};
 
 std::uint8_t ScanBits(int normalMs, int fineMs) {
@@ -67,21 +80,36 @@ std::uint8_t DcsScanBits(int ms) {
 
 std::string FcfName(std::uint8_t fcf) {
     switch (fcf & static_cast<std::uint8_t>(~kXBit)) {
-        case kDIS: return "DIS";
-        case kCSI: return "CSI";
-        case kNSF: return "NSF";
-        case kDCS: return "DCS";
-        case kTSI: return "TSI";
-        case kCFR: return "CFR";
-        case kFTT: return "FTT";
-        case kMCF: return "MCF";
-        case kRTN: return "RTN";
-        case kRTP: return "RTP";
-        case kMPS: return "MPS";
-        case kEOP: return "EOP";
-        case kEOM: return "EOM";
-        case kDCN: return "DCN";
-        case kCRP: return "CRP";
+        case kDIS:
+            return "DIS";
+        case kCSI:
+            return "CSI";
+        case kNSF:
+            return "NSF";
+        case kDCS:
+            return "DCS";
+        case kTSI:
+            return "TSI";
+        case kCFR:
+            return "CFR";
+        case kFTT:
+            return "FTT";
+        case kMCF:
+            return "MCF";
+        case kRTN:
+            return "RTN";
+        case kRTP:
+            return "RTP";
+        case kMPS:
+            return "MPS";
+        case kEOP:
+            return "EOP";
+        case kEOM:
+            return "EOM";
+        case kDCN:
+            return "DCN";
+        case kCRP:
+            return "CRP";
     }
     char text[16];
     std::snprintf(text, sizeof text, "FCF 0x%02X", fcf);
@@ -100,7 +128,8 @@ std::optional<Frame> SplitFrame(std::span<const std::uint8_t> bytes) {
     return frame;
 }
 
-std::vector<std::uint8_t> BuildFrame(std::uint8_t fcf, bool final, std::span<const std::uint8_t> info) {
+std::vector<std::uint8_t> BuildFrame(std::uint8_t fcf, bool final,
+                                     std::span<const std::uint8_t> info) {
     std::vector<std::uint8_t> frame(3 + info.size());
     frame[0] = kAddress;
     frame[1] = final ? kControlFinal : kControlMore;
@@ -111,13 +140,18 @@ std::vector<std::uint8_t> BuildFrame(std::uint8_t fcf, bool final, std::span<con
 
 std::vector<std::uint8_t> EncodeDIS(const Capabilities& capabilities) {
     std::uint8_t rates = 0;
-    if (capabilities.modems.v27ter) rates |= 0x08;
-    if (capabilities.modems.v29) rates |= 0x04;
-    if (capabilities.modems.v17) rates |= 0x2C;
+    if (capabilities.modems.v27ter)
+        rates |= 0x08;
+    if (capabilities.modems.v29)
+        rates |= 0x04;
+    if (capabilities.modems.v17)
+        rates |= 0x2C;
     std::uint8_t octet2 = kReceiveBit | rates;
-    if (capabilities.fine) octet2 |= kFineBit;
+    if (capabilities.fine)
+        octet2 |= kFineBit;
     std::uint8_t octet3 = ScanBits(capabilities.scanNormalMs, capabilities.scanFineMs);
-    if (capabilities.wide) octet3 |= 0x01;
+    if (capabilities.wide)
+        octet3 |= 0x01;
     return {0x00, octet2, octet3};
 }
 
@@ -141,12 +175,24 @@ DecodedDIS DecodeDIS(std::span<const std::uint8_t> fif) {
     Capabilities& c = decoded.capabilities;
     const std::uint8_t rates = fif[1] & kRateMask;
     switch (rates) {
-        case 0x00: c.modems = {false, false, false}; break;  // V.27 ter fall-back: 2400 only
-        case 0x08: c.modems = {true, false, false}; break;
-        case 0x04: c.modems = {false, true, false}; break;
-        case 0x0C: c.modems = {true, true, false}; break;
-        case 0x2C: c.modems = {true, true, true}; break;
-        case 0x1C: c.modems = {true, true, false}; break;  // with V.33, which no modem here has
+        case 0x00:
+            c.modems = {false, false, false};
+            break;  // V.27 ter fall-back: 2400 only
+        case 0x08:
+            c.modems = {true, false, false};
+            break;
+        case 0x04:
+            c.modems = {false, true, false};
+            break;
+        case 0x0C:
+            c.modems = {true, true, false};
+            break;
+        case 0x2C:
+            c.modems = {true, true, true};
+            break;
+        case 0x1C:
+            c.modems = {true, true, false};
+            break;  // with V.33, which no modem here has
         default:
             c.modems = {true, true, false};
             decoded.reservedRates = true;
@@ -170,9 +216,11 @@ std::vector<std::uint8_t> EncodeDCS(const SessionChoice& choice) {
             break;
         }
     }
-    if (choice.fine) octet2 |= kFineBit;
+    if (choice.fine)
+        octet2 |= kFineBit;
     std::uint8_t octet3 = DcsScanBits(choice.scanMs);
-    if (choice.wide) octet3 |= 0x01;
+    if (choice.wide)
+        octet3 |= 0x01;
     return {0x00, octet2, octet3};
 }
 
@@ -185,7 +233,8 @@ std::optional<SessionChoice> DecodeDCS(std::span<const std::uint8_t> fif, std::s
     const std::uint8_t rateBits = fif[1] & kRateMask;
     const DcsRate* rate = nullptr;
     for (const DcsRate& candidate : kDcsRates) {
-        if (candidate.bits == rateBits) rate = &candidate;
+        if (candidate.bits == rateBits)
+            rate = &candidate;
     }
     if (rate == nullptr || rate->code == 0) {
         char text[80];
@@ -240,7 +289,8 @@ std::string DecodeId(std::span<const std::uint8_t> fif, std::string& problem) {
         problem = "identity padded with blanks in front of its characters";
     }
     while (!id.empty() && id.back() == ' ') id.pop_back();
-    id.erase(0, id.find_first_not_of(' ') == std::string::npos ? id.size() : id.find_first_not_of(' '));
+    id.erase(
+        0, id.find_first_not_of(' ') == std::string::npos ? id.size() : id.find_first_not_of(' '));
     return id;
 }
 
@@ -253,11 +303,13 @@ bool TrainingCheckPasses(std::span<const std::uint8_t> received, const Modulatio
     const std::size_t expected = TrainingCheckBytes(modulation);
     const std::size_t got = received.size();
     if (got * 10 < expected * 9 || got * 10 > expected * 11) {
-        problem = "TCF of " + std::to_string(got) + " bytes at " + std::to_string(modulation.bitsPerSecond) +
-                  " bit/s; 1.5 s is " + std::to_string(expected);
+        problem = "TCF of " + std::to_string(got) + " bytes at " +
+                  std::to_string(modulation.bitsPerSecond) + " bit/s; 1.5 s is " +
+                  std::to_string(expected);
         return false;
     }
-    const auto damaged = std::count_if(received.begin(), received.end(), [](std::uint8_t b) { return b != 0; });
+    const auto damaged =
+        std::count_if(received.begin(), received.end(), [](std::uint8_t b) { return b != 0; });
     return static_cast<std::size_t>(damaged) * 100 <= got;
 }
 
@@ -273,26 +325,33 @@ constexpr std::array<int, 8> kPreference = {145, 121, 97, 96, 73, 72, 48, 24};
 
 bool Offered(const ModemSupport& support, const Modulation& modulation) {
     switch (modulation.family) {
-        case Family::V17: return support.v17;
-        case Family::V29: return support.v29;
-        case Family::V27ter: return support.v27ter || modulation.bitsPerSecond == 2400;
-        default: return false;
+        case Family::V17:
+            return support.v17;
+        case Family::V29:
+            return support.v29;
+        case Family::V27ter:
+            return support.v27ter || modulation.bitsPerSecond == 2400;
+        default:
+            return false;
     }
 }
 
 }  // namespace
 
-std::optional<Modulation> BestModulation(const ModemSupport& local, const ModemSupport& remote, int maxBps) {
+std::optional<Modulation> BestModulation(const ModemSupport& local, const ModemSupport& remote,
+                                         int maxBps) {
     for (int code : kPreference) {
         const Modulation modulation = *HighSpeedModulation(code);
-        if (modulation.bitsPerSecond <= maxBps && Offered(local, modulation) && Offered(remote, modulation)) {
+        if (modulation.bitsPerSecond <= maxBps && Offered(local, modulation) &&
+            Offered(remote, modulation)) {
             return modulation;
         }
     }
     return std::nullopt;
 }
 
-std::optional<Modulation> FallBack(const Modulation& from, const ModemSupport& local, const ModemSupport& remote) {
+std::optional<Modulation> FallBack(const Modulation& from, const ModemSupport& local,
+                                   const ModemSupport& remote) {
     bool below = false;
     for (int code : kPreference) {
         const Modulation modulation = *HighSpeedModulation(code);

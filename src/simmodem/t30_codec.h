@@ -77,7 +77,8 @@ struct Frame {
 
 // Splits address, control, FCF and FIF; the FCS has been checked and removed.
 std::optional<Frame> SplitFrame(std::span<const std::uint8_t> bytes);
-std::vector<std::uint8_t> BuildFrame(std::uint8_t fcf, bool final, std::span<const std::uint8_t> info = {});
+std::vector<std::uint8_t> BuildFrame(std::uint8_t fcf, bool final,
+                                     std::span<const std::uint8_t> info = {});
 
 std::vector<std::uint8_t> EncodeDIS(const Capabilities& capabilities);
 // The octets a DIS or DCS must have by its extension bits; 0 when too short.
@@ -107,8 +108,10 @@ bool TrainingCheckPasses(std::span<const std::uint8_t> received, const Modulatio
 std::size_t MinLineBytes(const SessionChoice& session);
 
 // The fastest V.27 ter / V.29 / V.17 modulation both sides offer, at most maxBps.
-std::optional<Modulation> BestModulation(const ModemSupport& local, const ModemSupport& remote, int maxBps);
+std::optional<Modulation> BestModulation(const ModemSupport& local, const ModemSupport& remote,
+                                         int maxBps);
 // The next lower modulation both sides offer, after a failed training.
-std::optional<Modulation> FallBack(const Modulation& from, const ModemSupport& local, const ModemSupport& remote);
+std::optional<Modulation> FallBack(const Modulation& from, const ModemSupport& local,
+                                   const ModemSupport& remote);
 
 }  // namespace corvane::simmodem::t30

@@ -8,8 +8,16 @@ namespace {
 
 bool ShortCommand(std::uint8_t command) {
     switch (command) {
-        case kCFR: case kFTT: case kMCF: case kRTN: case kRTP:
-        case kMPS: case kEOP: case kEOM: case kDCN: case kCRP:
+        case kCFR:
+        case kFTT:
+        case kMCF:
+        case kRTN:
+        case kRTP:
+        case kMPS:
+        case kEOP:
+        case kEOM:
+        case kDCN:
+        case kCRP:
             return true;
         default:
             return false;
@@ -96,13 +104,15 @@ bool MessageReader::Check(const Frame& frame) {
     return true;
 }
 
-std::optional<std::string> IdentityIn(const std::vector<Frame>& frames, const MessageReader::Complaint& complain) {
+std::optional<std::string> IdentityIn(const std::vector<Frame>& frames,
+                                      const MessageReader::Complaint& complain) {
     std::optional<std::string> id;
     for (const Frame& frame : frames) {
         if (frame.Command() == kCSI || frame.Command() == kTSI) {
             std::string problem;
             id = DecodeId(frame.info, problem);
-            if (!problem.empty()) complain(FcfName(frame.fcf) + " " + problem);
+            if (!problem.empty())
+                complain(FcfName(frame.fcf) + " " + problem);
         }
     }
     return id;

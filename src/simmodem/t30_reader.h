@@ -14,7 +14,7 @@
 namespace corvane::simmodem::t30 {
 
 class MessageReader {
-public:
+  public:
     using Complaint = std::function<void(const std::string&)>;
 
     // theyReceivedDis: the other station answered our DIS, so its frames carry the X bit.
@@ -28,7 +28,7 @@ public:
     // The carrier ended: the frames of a message that ended with a final frame.
     std::optional<std::vector<Frame>> CarrierOff();
 
-private:
+  private:
     bool Check(const Frame& frame);
 
     bool theyReceivedDis_;
@@ -38,6 +38,7 @@ private:
 };
 
 // The identity of a CSI or TSI among the frames, if any.
-std::optional<std::string> IdentityIn(const std::vector<Frame>& frames, const MessageReader::Complaint& complain);
+std::optional<std::string> IdentityIn(const std::vector<Frame>& frames,
+                                      const MessageReader::Complaint& complain);
 
 }  // namespace corvane::simmodem::t30

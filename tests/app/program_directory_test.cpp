@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 using corvane::testing::TempDir;
 
 class ProgramDirectoryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SetProgramDirectory(dir.path()); }
     TempDir dir;
 };
@@ -122,9 +122,9 @@ TEST(TextUtils, TrimmingRemovesSpacesOnly) {
 
 TEST(TextUtils, CutUtf8StopsAtCharacterBoundaries) {
     EXPECT_EQ(CutUtf8("abcdef", 4), "abcd");
-    EXPECT_EQ(CutUtf8("ab\xC3\xA9z", 3), "ab");          // é is two bytes
+    EXPECT_EQ(CutUtf8("ab\xC3\xA9z", 3), "ab");  // é is two bytes
     EXPECT_EQ(CutUtf8("ab\xC3\xA9z", 4), "ab\xC3\xA9");
-    EXPECT_EQ(CutUtf8("\xE2\x82\xAC", 2), "");            // € is three bytes
+    EXPECT_EQ(CutUtf8("\xE2\x82\xAC", 2), "");  // € is three bytes
     EXPECT_EQ(CutUtf8("short", 50), "short");
 }
 

@@ -11,7 +11,7 @@
 namespace corvane::testing {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "corvane-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
@@ -33,7 +33,7 @@ public:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -16,7 +16,7 @@ TEST(FaxClass, AutomaticChoiceTakesTheRichestClassOffered) {
         {{true, true, true, false}, FaxClass::fcClass2, 4 | 8},
         {{true, true, false, true}, FaxClass::fcClass2_0, 4 | 16},
         {{true, true, false, false}, FaxClass::fcClass1, 4},
-        {{true, false, false, false}, std::nullopt, 0},  // a data modem
+        {{true, false, false, false}, std::nullopt, 0},         // a data modem
         {{false, true, true, true}, std::nullopt, 4 | 8 | 16},  // the query failed
     };
     for (const Case& c : cases) {

@@ -13,8 +13,8 @@ TEST(ModemText, StripTagKeepsTheValueOfAReportLine) {
         {"+FCSI: 123", "123"},
         {"  +FCLASS: 0,1,2\r\n", "0,1,2"},
         {"0,1,2,2.0", "0,1,2,2.0"},
-        {"+FCLASS=2.0", "2.0"},              // no ":": the first "=" ends the tag
-        {"+FHNG: a=b", "a=b"},               // ":" before "=" wins
+        {"+FCLASS=2.0", "2.0"},  // no ":": the first "=" ends the tag
+        {"+FHNG: a=b", "a=b"},   // ":" before "=" wins
         {"", ""},
         {":", ""},
     };
@@ -40,8 +40,8 @@ TEST(ModemText, CleanIDDropsQuotesAndTrailingPunctuation) {
 
 TEST(ModemText, ParseHangupCodeReadsUpToThreeCharactersAfterTheColon) {
     const std::pair<const char*, int> cases[] = {
-        {"+FHNG: 0", 0},   {"+FHNG:50", 50},  {"+FHS: 100", 10},  // the blank is one of the three
-        {"+FHNG:1234", 123}, {"+FHNG", 0},    {"+FHNG: x1", 0},   {"+FHS:", 0},
+        {"+FHNG: 0", 0},     {"+FHNG:50", 50}, {"+FHS: 100", 10},  // the blank is one of the three
+        {"+FHNG:1234", 123}, {"+FHNG", 0},     {"+FHNG: x1", 0},  {"+FHS:", 0},
     };
     for (const auto& [response, code] : cases) {
         EXPECT_EQ(ParseHangupCode(response), code) << '"' << response << '"';
@@ -53,7 +53,8 @@ TEST(ModemText, MatcherFindsThePatternAcrossFalseStarts) {
         const char* stream;
         int hits;
     };
-    const Case cases[] = {{"OK\r\n", 1}, {"OK\r\r\n", 1}, {"\r\n\r\n", 2}, {"\n\r", 0}, {"\r\rx\n", 0}};
+    const Case cases[] = {
+        {"OK\r\n", 1}, {"OK\r\r\n", 1}, {"\r\n\r\n", 2}, {"\n\r", 0}, {"\r\rx\n", 0}};
     for (const Case& c : cases) {
         PatternMatcher matcher("\r\n");
         int hits = 0;
@@ -91,8 +92,9 @@ TEST(ModemText, InitStringAndRateCodesFollowTheOptions) {
     for (const Case& c : cases) {
         EXPECT_EQ(InitStringFor(c.blind, c.busy), c.init);
     }
-    const std::pair<std::uint32_t, const char*> rates[] = {
-        {2400, "0"}, {4800, "1"}, {7200, "2"}, {9600, "3"}, {12000, "4"}, {14400, "5"}, {19200, "3"}};
+    const std::pair<std::uint32_t, const char*> rates[] = {{2400, "0"}, {4800, "1"},  {7200, "2"},
+                                                           {9600, "3"}, {12000, "4"}, {14400, "5"},
+                                                           {19200, "3"}};
     for (const auto& [bps, code] : rates) {
         EXPECT_EQ(Class2RateCode(bps), code) << bps;
     }

@@ -22,11 +22,12 @@ std::string ReadFile(const fs::path& path) {
 }
 
 class TraceFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("corvane_trace_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir =
+            fs::temp_directory_path() /
+            ("corvane_trace_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -65,7 +66,7 @@ TEST_F(TraceFiles, ClosingThePortWritesAReadableTraceAndLog) {
 
 // A trace whose buffer holds only "X" for each check.
 class OneByteTrace : public PortTrace {
-public:
+  public:
     OneByteTrace() : PortTrace(8) {}
     void AddByte() { Record(0, true, 'X'); }
 };

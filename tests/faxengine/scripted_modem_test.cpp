@@ -6,7 +6,7 @@ namespace corvane::engine {
 namespace {
 
 class ScriptedModemTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_EQ(port.Open(), 0); }
     std::string ReadAll() {
         std::string text;

@@ -12,7 +12,7 @@ namespace {
 
 // Keeps what reaches the far end and when.
 class RecordingEnd : public FarEndpoint {
-public:
+  public:
     void Attach(SimLine& l) override { line = &l; }
     void ReceiveFromComputer(std::uint8_t byte) override {
         received += static_cast<char>(byte);
@@ -34,7 +34,7 @@ struct Event {
 };
 
 class SimPortTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(port.Open(), 0);
         port.RegisterEventProc([this](std::uint32_t message, int handle, std::uint32_t param) {

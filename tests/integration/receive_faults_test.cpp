@@ -178,7 +178,8 @@ TEST(ReceiveFaults, HostileFramesEndTheCallCleanly) {
         {"bad control", withId({kAddress, 0x07, tsi}, 20), false, true, 0},
         // Taken as the message's end: the DCS then comes where TCF is due,
         // and the modem's +FCERROR fails the call.
-        {"final TSI", withId({kAddress, kControlFinal, tsi}, 20), false, false, ecFaxBadModemResult},
+        {"final TSI", withId({kAddress, kControlFinal, tsi}, 20), false, false,
+         ecFaxBadModemResult},
         // The receiver waits for a final frame; the caller gives up with DCN.
         {"DCS not final", std::nullopt, true, false, ecCancelRequested},
     };

@@ -64,8 +64,8 @@ TEST(SendCommand, SendsThroughAModemOnAPseudoTerminal) {
     std::filesystem::remove_all(store);
     std::filesystem::create_directories(store);
     std::filesystem::remove(link);
-    const ModemOnPty modem(
-        link, {"--class", "2.0", "--answer-machine", "555:" + store, "--speed", "10"});
+    const ModemOnPty modem(link,
+                           {"--class", "2.0", "--answer-machine", "555:" + store, "--speed", "10"});
     ASSERT_TRUE(std::filesystem::exists(link));
 
     const CliRun run =

@@ -112,7 +112,8 @@ TEST_P(SendForms, MixedResolutionsArriveAtTheirTrueAspect) {
     for (const ReceivedPage& got : rig.remote->Pages()) EXPECT_TRUE(got.page.fine);
     const std::vector<Lines> bodies = Bodies(rig, true);
     EXPECT_TRUE(bodies[0] == AsReceived(fine1));
-    EXPECT_TRUE(bodies[1] == EachTwice(AsReceived(standard))) << "the standard page keeps its height";
+    EXPECT_TRUE(bodies[1] == EachTwice(AsReceived(standard)))
+        << "the standard page keeps its height";
     EXPECT_TRUE(bodies[2] == AsReceived(fine3));
 }
 

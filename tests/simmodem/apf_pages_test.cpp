@@ -14,10 +14,12 @@ namespace {
 namespace fs = std::filesystem;
 
 class ApfPages : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("simmodem_apf_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ =
+            fs::temp_directory_path() /
+            ("simmodem_apf_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
@@ -47,7 +49,8 @@ TEST_F(ApfPages, RefuseDamagedFiles) {
     // Cut inside the page data, inside the page header, inside the file header; a wrong signature.
     std::string badSignature = whole;
     badSignature[0] = 'X';
-    for (const std::string& damaged : {whole.substr(0, whole.size() - 5), whole.substr(0, 70), whole.substr(0, 30), badSignature}) {
+    for (const std::string& damaged : {whole.substr(0, whole.size() - 5), whole.substr(0, 70),
+                                       whole.substr(0, 30), badSignature}) {
         std::ofstream(Path("bad.apf"), std::ios::binary) << damaged;
         std::vector<FaxPage> read;
         EXPECT_LT(ReadApfPages(Path("bad.apf"), read), 0) << damaged.size();

@@ -22,7 +22,9 @@ TEST(AtParser, SplitsCommandLines) {
           {Kind::SRegister, "S", Op::Set, 0, true, "0"},
           {Kind::SRegister, "S", Op::Set, 2, true, "43"}}},
         {"z", {{Kind::Basic, "Z", Op::Action, 0, false, ""}}},
-        {"&f e1", {{Kind::Basic, "&F", Op::Action, 0, false, ""}, {Kind::Basic, "E", Op::Action, 1, true, ""}}},
+        {"&f e1",
+         {{Kind::Basic, "&F", Op::Action, 0, false, ""},
+          {Kind::Basic, "E", Op::Action, 1, true, ""}}},
         {"S7?", {{Kind::SRegister, "S", Op::Query, 7, true, ""}}},
         {"+fclass=?", {{Kind::Extended, "+FCLASS", Op::Test, 0, false, ""}}},
         {"+FCLASS=2.0", {{Kind::Extended, "+FCLASS", Op::Set, 0, false, "2.0"}}},
@@ -44,7 +46,8 @@ TEST(AtParser, SplitsCommandLines) {
 }
 
 TEST(AtParser, RefusesMalformedLines) {
-    for (const char* body : {"S=3", "S5", "S300=1", "E999", "&", "&3", "+", "+FTM*3", "!", "S0=999"}) {
+    for (const char* body :
+         {"S=3", "S5", "S300=1", "E999", "&", "&3", "+", "+FTM*3", "!", "S0=999"}) {
         EXPECT_FALSE(ParseAtCommandLine(body).has_value()) << body;
     }
     EXPECT_FALSE(ParseAtCommandLine(std::string(kMaxCommandLine + 1, 'E')).has_value());

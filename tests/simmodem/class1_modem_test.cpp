@@ -14,7 +14,6 @@ using engine::Scheduler;
 using engine::Seconds;
 using namespace testing;
 
-
 std::string WithCheck(const std::string& frame) {
     std::vector<std::uint8_t> bytes(frame.begin(), frame.end());
     AppendFrameCheck(bytes);
@@ -90,7 +89,7 @@ struct Station {
 };
 
 class Class1Pair : public ::testing::Test {
-protected:
+  protected:
     // A calls B; B answers on the second ring and sends its first frame flags.
     void Connect() {
         a.terminal.Command("ATDT200");
@@ -245,7 +244,8 @@ TEST_F(Class1Pair, HardwareFlowHoldsAFastComputerAndAStallCountsAsUnderrun) {
     scheduler.RunFor(Seconds(30));  // the computer stalls: the line runs dry
     EXPECT_EQ(b.modem.Counters().underruns, 1);
     b.terminal.Type(kDleEtx);
-    EXPECT_TRUE(DataThenCarrierLoss(a.terminal.Until(kNoCarrier), kConnect + std::string(6000, 'y')));
+    EXPECT_TRUE(
+        DataThenCarrierLoss(a.terminal.Until(kNoCarrier), kConnect + std::string(6000, 'y')));
 }
 
 TEST_F(Class1Pair, RemoteHangUpEndsAReception) {
@@ -281,7 +281,8 @@ TEST(Class1Dialling, ReportsWhatTheLineDoes) {
         network.Assign("300", c.outcome);
         Station a(scheduler, network, "100");
         a.terminal.Command("ATX" + std::to_string(c.xLevel) + "S7=30D300");
-        EXPECT_EQ(a.terminal.Until(c.result), c.result) << static_cast<int>(c.outcome) << " X" << c.xLevel;
+        EXPECT_EQ(a.terminal.Until(c.result), c.result)
+            << static_cast<int>(c.outcome) << " X" << c.xLevel;
         if (c.outcome == DialOutcome::DataModem) {
             EXPECT_TRUE(a.terminal.WaitFor(kNoCarrier));
         }

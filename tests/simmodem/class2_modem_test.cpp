@@ -31,10 +31,14 @@ struct Dialect {
     const char* pageStatus;
     const char* hangUp;
 };
-const Dialect kClass2{"2", "+FLID", "+FDIS", "+FCON", "+FCSI", "+FDIS", "+FDCS", "+FTSI", "+FPTS", "+FHNG:0"};
-const Dialect kClass20{"2.0", "+FLI", "+FIS", "+FCO", "+FCI", "+FIS", "+FCS", "+FTI", "+FPS", "+FHS:00"};
+const Dialect kClass2{"2",     "+FLID", "+FDIS", "+FCON", "+FCSI",
+                      "+FDIS", "+FDCS", "+FTSI", "+FPTS", "+FHNG:0"};
+const Dialect kClass20{"2.0",  "+FLI", "+FIS", "+FCO", "+FCI",
+                       "+FIS", "+FCS", "+FTI", "+FPS", "+FHS:00"};
 
-std::string Line(const std::string& text) { return "\r\n" + text + "\r\n"; }
+std::string Line(const std::string& text) {
+    return "\r\n" + text + "\r\n";
+}
 
 // What a class 2 computer receives for a page, in line bit order.
 std::vector<std::uint8_t> LineOrder(const std::string& delivered, bool reversed) {
@@ -47,10 +51,12 @@ std::vector<std::uint8_t> LineOrder(const std::string& delivered, bool reversed)
 }
 
 struct Class2Station {
-    Class2Station(Scheduler& scheduler, PhoneNetwork& network, const std::string& number, const Dialect& dialect)
+    Class2Station(Scheduler& scheduler, PhoneNetwork& network, const std::string& number,
+                  const Dialect& dialect)
         : modem(network, Config()), terminal(scheduler, modem) {
         network.Assign(number, modem);
-        terminal.Command(std::string("ATE0+FCLASS=") + dialect.faxClass + ";" + dialect.localId + "=\"" + number + "\"");
+        terminal.Command(std::string("ATE0+FCLASS=") + dialect.faxClass + ";" + dialect.localId +
+                         "=\"" + number + "\"");
         EXPECT_TRUE(terminal.WaitFor(kOk));
     }
     static ModemConfig Config() {
@@ -63,7 +69,7 @@ struct Class2Station {
 };
 
 class Class2Dialects : public ::testing::TestWithParam<Dialect> {
-protected:
+  protected:
     Scheduler scheduler;
     PhoneNetwork network{scheduler};
 };
@@ -79,13 +85,15 @@ TEST_P(Class2Dialects, SendsTwoPagesToARemoteMachine) {
     ASSERT_TRUE(computer.WaitFor(kOk));
 
     computer.Command("ATD555");
-    EXPECT_EQ(computer.Until(kOk), Line(d.connect) + Line(std::string(d.calledId) + ":\"5550100\"") +
-                                      Line(std::string(d.remoteCaps) + ":1,5,1,2,0,0,0,0") + kOk);
+    EXPECT_EQ(computer.Until(kOk), Line(d.connect) +
+                                       Line(std::string(d.calledId) + ":\"5550100\"") +
+                                       Line(std::string(d.remoteCaps) + ":1,5,1,2,0,0,0,0") + kOk);
     const std::vector<std::vector<std::uint8_t>> pages = {CodedPage(20), CodedPage(30)};
     for (std::size_t i = 0; i < pages.size(); ++i) {
         const bool last = i + 1 == pages.size();
         computer.Command("AT+FDT");
-        EXPECT_EQ(computer.Until(kConnect), Line(std::string(d.sessionReport) + ":0,3,0,2,0,0,0,0") + kConnect);
+        EXPECT_EQ(computer.Until(kConnect),
+                  Line(std::string(d.sessionReport) + ":0,3,0,2,0,0,0,0") + kConnect);
         if (class2) {
             EXPECT_TRUE(computer.WaitFor("\x11"));  // XON: ready for data
         }
@@ -127,17 +135,19 @@ TEST_P(Class2Dialects, ReceivesFromACallingMachine) {
     ASSERT_TRUE(computer.WaitFor(Line("RING")));
     computer.Command("ATA");
     EXPECT_EQ(computer.Until(kOk), Line(d.connect) + Line(std::string(d.transmitId) + ":\"777\"") +
-                                      Line(std::string(d.sessionReport) + ":0,5,0,2,0,0,0,0") + kOk);
+                                       Line(std::string(d.sessionReport) + ":0,5,0,2,0,0,0,0") +
+                                       kOk);
     for (std::size_t i = 0; i < config.pagesToSend.size(); ++i) {
         const bool last = i + 1 == config.pagesToSend.size();
         computer.Command("AT+FDR");
         ASSERT_EQ(computer.Until(kConnect), kConnect);
         computer.Type("\x12");  // DC2: ready for the page
         const std::string data = computer.Until(kDleEtx);
-        EXPECT_EQ(LineOrder(data.substr(0, data.size() - kClass2PageEnd.size()), class2), config.pagesToSend[i].data);
+        EXPECT_EQ(LineOrder(data.substr(0, data.size() - kClass2PageEnd.size()), class2),
+                  config.pagesToSend[i].data);
         const std::string lines = std::to_string(i == 0 ? 12 : 25);
-        EXPECT_EQ(computer.Until(kOk),
-                  Line(std::string(d.pageStatus) + ":1," + lines + ",0,0,0") + Line(last ? "+FET:2" : "+FET:0") + kOk);
+        EXPECT_EQ(computer.Until(kOk), Line(std::string(d.pageStatus) + ":1," + lines + ",0,0,0") +
+                                           Line(last ? "+FET:2" : "+FET:0") + kOk);
     }
     computer.Command("AT+FDR");
     EXPECT_EQ(computer.Until(kOk), Line(d.hangUp) + kOk);
@@ -154,16 +164,29 @@ TEST_P(Class2Dialects, ReportsWhatARemoteMachineDoesWrong) {
     struct Case {
         const char* name;
         RemoteFaxFaults faults;
-        const char* fdtClass2;   // +FDT's answer
+        const char* fdtClass2;  // +FDT's answer
         const char* fdtClass20;
         const char* pageClass2;  // +FET=0's answer (class 2) or the page end's (class 2.0)
         const char* pageClass20;
     };
     const Case cases[] = {
-        {"training fails everywhere", {{2400, 4800, 7200, 9600, 12000, 14400}, {}, {}, false},
-         "\r\n+FHNG:27\r\n\r\nERROR\r\n", "\r\n+FHS:1B\r\n\r\nERROR\r\n", "", ""},
-        {"RTN after page 1", {{}, {1}, {}, false}, "", "", "\r\n+FPTS:2\r\n\r\nOK\r\n", "\r\nERROR\r\n"},
-        {"hang-up after page 1", {{}, {}, 1, false}, "", "", "\r\n+FHNG:50\r\n\r\nERROR\r\n",
+        {"training fails everywhere",
+         {{2400, 4800, 7200, 9600, 12000, 14400}, {}, {}, false},
+         "\r\n+FHNG:27\r\n\r\nERROR\r\n",
+         "\r\n+FHS:1B\r\n\r\nERROR\r\n",
+         "",
+         ""},
+        {"RTN after page 1",
+         {{}, {1}, {}, false},
+         "",
+         "",
+         "\r\n+FPTS:2\r\n\r\nOK\r\n",
+         "\r\nERROR\r\n"},
+        {"hang-up after page 1",
+         {{}, {}, 1, false},
+         "",
+         "",
+         "\r\n+FHNG:50\r\n\r\nERROR\r\n",
          "\r\n+FHS:32\r\n\r\nERROR\r\n"},
     };
     for (const Case& c : cases) {
@@ -182,7 +205,8 @@ TEST_P(Class2Dialects, ReportsWhatARemoteMachineDoesWrong) {
         if (!fdtFailure.empty()) {
             EXPECT_EQ(computer.Until("ERROR\r\n"), fdtFailure) << c.name;
             scheduler.RunFor(Seconds(1));
-            EXPECT_EQ(remote.FailureReason(), "DCN from the other station before the end") << c.name;
+            EXPECT_EQ(remote.FailureReason(), "DCN from the other station before the end")
+                << c.name;
             continue;
         }
         ASSERT_TRUE(computer.WaitFor(kConnect)) << c.name;
@@ -200,8 +224,9 @@ TEST_P(Class2Dialects, ReportsWhatARemoteMachineDoesWrong) {
 // A computer that answers the modem's lines as they come, while the test
 // drives the other side.
 class Responder {
-public:
-    Responder(Scheduler& scheduler, ModemTerminal& terminal) : scheduler_(scheduler), terminal_(terminal) {}
+  public:
+    Responder(Scheduler& scheduler, ModemTerminal& terminal)
+        : scheduler_(scheduler), terminal_(terminal) {}
     Responder& When(std::string text, std::string reply) {
         rules_.push_back({std::move(text), std::move(reply)});
         return *this;
@@ -209,12 +234,13 @@ public:
     void Start() { Poll(); }
     bool Done() const { return next_ == rules_.size(); }
 
-private:
+  private:
     void Poll() {
         while (next_ < rules_.size() && terminal_.Seen(rules_[next_].first)) {
             terminal_.Type(rules_[next_++].second);
         }
-        if (!Done()) scheduler_.After(Milliseconds(5), [this] { Poll(); });
+        if (!Done())
+            scheduler_.After(Milliseconds(5), [this] { Poll(); });
     }
 
     Scheduler& scheduler_;
@@ -258,7 +284,9 @@ TEST_P(Class2Dialects, TakesAFaxFromAClass1Computer) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandSets, Class2Dialects, ::testing::Values(kClass2, kClass20),
-                         [](const auto& info) { return std::string(info.param.faxClass) == "2" ? "Class2" : "Class20"; });
+                         [](const auto& info) {
+                             return std::string(info.param.faxClass) == "2" ? "Class2" : "Class20";
+                         });
 
 }  // namespace
 }  // namespace corvane::simmodem

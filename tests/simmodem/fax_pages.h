@@ -16,7 +16,8 @@ inline std::vector<std::uint8_t> CodedPage(int lines, int width = faximage::kSta
     std::vector<std::uint8_t> raster(static_cast<std::size_t>(width / 8), 0);
     for (int line = 0; line < lines; ++line) {
         std::fill(raster.begin(), raster.end(), 0);
-        for (int x = 0; x < 6; ++x) raster[static_cast<std::size_t>((line * 3 + x) % (width / 8 - 8))] = 0xFF;
+        for (int x = 0; x < 6; ++x)
+            raster[static_cast<std::size_t>((line * 3 + x) % (width / 8 - 8))] = 0xFF;
         faximage::EncodeLine(encoder, raster.data());
         page.insert(page.end(), encoder.buffer.begin(), encoder.buffer.begin() + encoder.bytePos);
     }

@@ -10,7 +10,7 @@
 namespace corvane::simmodem::testing {
 
 class ModemTerminal {
-public:
+  public:
     ModemTerminal(engine::Scheduler& scheduler, engine::FarEndpoint& modem,
                   engine::PortSettings settings = {})
         : scheduler_(scheduler), port_(scheduler, modem, settings) {
@@ -31,20 +31,23 @@ public:
                 return found != std::string::npos;
             },
             scheduler_.Now() + within);
-        if (ok) consumed_ = found + text.size();
+        if (ok)
+            consumed_ = found + text.size();
         return ok;
     }
     // What arrived since the last successful wait, up to and including text.
     std::string Until(const std::string& text, engine::Micros within = engine::Seconds(90)) {
         const std::size_t from = consumed_;
-        if (!WaitFor(text, within)) return "<timeout; got: " + received_.substr(from) + ">";
+        if (!WaitFor(text, within))
+            return "<timeout; got: " + received_.substr(from) + ">";
         return received_.substr(from, consumed_ - from);
     }
     // Without running the scheduler: whether text has arrived (then consumed up to its end).
     bool Seen(const std::string& text) {
         Drain();
         const std::size_t found = received_.find(text, consumed_);
-        if (found == std::string::npos) return false;
+        if (found == std::string::npos)
+            return false;
         consumed_ = found + text.size();
         return true;
     }
@@ -60,7 +63,7 @@ public:
 
     engine::SimComPort& port() { return port_; }
 
-private:
+  private:
     void Drain() {
         while (port_.CharReady()) received_ += static_cast<char>(port_.GetChar());
     }

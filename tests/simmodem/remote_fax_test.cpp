@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fax_pages.h"
 #include "class1_driver.h"
+#include "fax_pages.h"
 #include "line_bytes.h"
 #include "modem_terminal.h"
 #include "simmodem/class1_modem.h"
@@ -17,10 +17,9 @@ using engine::Scheduler;
 using engine::Seconds;
 using namespace testing;
 
-
 // A computer driving a class 1 modem by hand against a remote fax machine.
 class ByHand : public ::testing::Test {
-protected:
+  protected:
     void SetUpRemote(RemoteFaxConfig config) {
         remote = std::make_unique<RemoteFax>(network, std::move(config));
         network.Assign("555", *remote);
@@ -31,7 +30,9 @@ protected:
         dis = driver.dis;
         return answer;
     }
-    void SendPage(const std::vector<std::uint8_t>& page, int postPage) { driver.SendPage(page, postPage); }
+    void SendPage(const std::vector<std::uint8_t>& page, int postPage) {
+        driver.SendPage(page, postPage);
+    }
     std::string ReceiveFrame() { return driver.ReceiveFrame(); }
 
     Scheduler scheduler;
@@ -116,12 +117,18 @@ TEST_F(ByHand, ProtocolMistakesAreRecorded) {
     std::vector<std::uint8_t> noRtc = CodedPage(5);
     noRtc.resize(noRtc.size() - faximage::kEndOfPageRecord.size());
     const Case cases[] = {
-        {"DCS cut short", Bytes({0xFF, 0x13, 0x83, 0x00, 0x06}), {},
+        {"DCS cut short",
+         Bytes({0xFF, 0x13, 0x83, 0x00, 0x06}),
+         {},
          "DCS information field of 2 octets, its extension bits ask for 0"},
-        {"DCS without the X bit", Bytes({0xFF, 0x13, 0x82, 0x00, 0x06, 0x70}), CodedPage(5), "DCS without the X bit"},
-        {"12000 as the description codes it", Bytes({0xFF, 0x13, 0x83, 0x00, 0x12, 0x70}), {},
+        {"DCS without the X bit", Bytes({0xFF, 0x13, 0x82, 0x00, 0x06, 0x70}), CodedPage(5),
+         "DCS without the X bit"},
+        {"12000 as the description codes it",
+         Bytes({0xFF, 0x13, 0x83, 0x00, 0x12, 0x70}),
+         {},
          "DCS rate bits 0x10 name a V.33 rate, which was not offered"},
-        {"lines below the minimum", Dcs9600(0x20), CodedPage(5), "page 1: 5 coded lines shorter than 12 bytes"},
+        {"lines below the minimum", Dcs9600(0x20), CodedPage(5),
+         "page 1: 5 coded lines shorter than 12 bytes"},
         {"no RTC", Dcs9600(), noRtc, "page 1: page data without RTC"},
     };
     for (const Case& c : cases) {
@@ -202,8 +209,9 @@ TEST(ByHandAnswering, TakesAPageFromACallingMachine) {
     driver.SendFrames({kCFR});
     computer.Command("AT+FRM=96");
     ASSERT_EQ(computer.Until(kConnect), kConnect);
-    EXPECT_TRUE(DataThenCarrierLoss(computer.Until(kNoCarrier),
-                                    Shield(std::string(config.pagesToSend[0].data.begin(), config.pagesToSend[0].data.end()))));
+    EXPECT_TRUE(DataThenCarrierLoss(
+        computer.Until(kNoCarrier),
+        Shield(std::string(config.pagesToSend[0].data.begin(), config.pagesToSend[0].data.end()))));
     EXPECT_EQ(driver.ReceiveFrame().substr(0, 3), Bytes({0xFF, 0x13, 0x2F}));  // EOP
     driver.SendFrames({kMCF});
     EXPECT_EQ(driver.ReceiveFrame().substr(0, 3), Bytes({0xFF, 0x13, 0xFB}));  // DCN
@@ -212,7 +220,8 @@ TEST(ByHandAnswering, TakesAPageFromACallingMachine) {
     EXPECT_TRUE(caller.Succeeded()) << caller.FailureReason();
     EXPECT_EQ(caller.PagesSent(), 1);
     EXPECT_EQ(caller.RemoteId(), "200");
-    EXPECT_EQ(caller.Violations(), std::vector<std::string>{"DIS rate bits 0x24 are not a T.30 combination"});
+    EXPECT_EQ(caller.Violations(),
+              std::vector<std::string>{"DIS rate bits 0x24 are not a T.30 combination"});
 }
 
 }  // namespace

@@ -27,13 +27,13 @@ TEST(DbfInterop, AnIndependentReaderFindsEveryFieldAndValue) {
     table.Append();
     table.SetDate("DATEREC", {2024, 3, 5});
     table.SetText("TIMEREC", "09:30");
-    table.SetText(
-        "FROM",
-        "M\xC3\xBCller, +49 \xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC");  // cut
-                                                                                             // inside
-                                                                                             // the
-                                                                                             // fifth
-                                                                                             // €
+    table.SetText("FROM",
+                  "M\xC3\xBCller, +49 "
+                  "\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC");  // cut
+                                                                                    // inside
+                                                                                    // the
+                                                                                    // fifth
+                                                                                    // €
     table.SetNumber("PAGES", 12);
     table.SetText("FAXFILE", "FAX00001.APF");
     table.SetText("NOTES", "first");

@@ -11,8 +11,8 @@ namespace corvane::cli {
 using Arguments = std::vector<std::string>;
 
 struct Command {
-    std::string name;   // first word ("info", "db")
-    std::string usage;  // one line shown by "help"
+    std::string name;                   // first word ("info", "db")
+    std::string usage;                  // one line shown by "help"
     int (*run)(const Arguments& args);  // args exclude the command name
 };
 

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     for (const Command& command : CommandTable()) {
-        if (command.name == name) return command.run(Arguments(argv + 2, argv + argc));
+        if (command.name == name)
+            return command.run(Arguments(argv + 2, argv + argc));
     }
     std::fprintf(stderr, "corvane-fax: unknown command \"%s\"\n", name.c_str());
     PrintUsage(stderr);

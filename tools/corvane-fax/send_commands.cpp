@@ -11,7 +11,6 @@
 #include <string>
 
 #include "command_registry.h"
-#include "session_cli.h"
 #include "faxengine/engine_codes.h"
 #include "faxengine/fax_components.h"
 #include "faxengine/fax_exceptions.h"
@@ -19,6 +18,7 @@
 #include "faxengine/scheduler.h"
 #include "faxengine/sim_port.h"
 #include "faximage/fax_errors.h"
+#include "session_cli.h"
 #include "simmodem/apf_pages.h"
 #include "simmodem/demo_line.h"
 

@@ -23,9 +23,13 @@ using namespace corvane;
 using namespace corvane::modemtool;
 
 volatile sig_atomic_t stopRequested = 0;
-void RequestStop(int) { stopRequested = 1; }
+void RequestStop(int) {
+    stopRequested = 1;
+}
 
-void Log(const std::string& text) { std::fprintf(stderr, "corvane-modem: %s\n", text.c_str()); }
+void Log(const std::string& text) {
+    std::fprintf(stderr, "corvane-modem: %s\n", text.c_str());
+}
 
 struct ModemOnPty {
     std::string number;
@@ -36,7 +40,8 @@ struct ModemOnPty {
 // A remote machine on a number; a fresh one takes over after each call.
 struct AnswerMachineSlot {
     AnswerMachine setting;
-    std::vector<std::unique_ptr<simmodem::RemoteFax>> machines;  // earlier ones stay for late line events
+    std::vector<std::unique_ptr<simmodem::RemoteFax>>
+        machines;  // earlier ones stay for late line events
     int stored = 0;
 };
 
@@ -56,31 +61,40 @@ std::string Describe(const simmodem::RemoteFax& machine) {
 std::string ReceivedFileName(const std::string& directory, int count) {
     const std::time_t now = std::time(nullptr);
     char stamp[32] = "fax";
-    if (const std::tm* local = std::localtime(&now)) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", local);
-    return (std::filesystem::path(directory) / (std::string("fax-") + stamp + "-" + std::to_string(count) + ".apf")).string();
+    if (const std::tm* local = std::localtime(&now))
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", local);
+    return (std::filesystem::path(directory) /
+            (std::string("fax-") + stamp + "-" + std::to_string(count) + ".apf"))
+        .string();
 }
 
 void ServiceAnswerMachine(simmodem::PhoneNetwork& network, AnswerMachineSlot& slot) {
     simmodem::RemoteFax& current = *slot.machines.back();
-    if (!current.Finished()) return;
+    if (!current.Finished())
+        return;
     std::vector<simmodem::FaxPage> pages;
     std::string lines;
     for (const simmodem::ReceivedPage& page : current.Pages()) {
-        if (!page.accepted) continue;
+        if (!page.accepted)
+            continue;
         pages.push_back(page.page);
         lines += (lines.empty() ? "" : ", ") + std::to_string(page.scan.lines);
     }
-    std::string line = "answer machine " + slot.setting.number + ": call from \"" + current.RemoteId() + "\" " +
-                       Describe(current) + ", " + std::to_string(pages.size()) + " pages" +
+    std::string line = "answer machine " + slot.setting.number + ": call from \"" +
+                       current.RemoteId() + "\" " + Describe(current) + ", " +
+                       std::to_string(pages.size()) + " pages" +
                        (lines.empty() ? "" : " (" + lines + " lines)");
     if (!pages.empty()) {
         const std::string path = ReceivedFileName(slot.setting.directory, ++slot.stored);
         const int code = simmodem::WriteApfPages(path, pages, current.RemoteId());
-        line += code == 0 ? " stored in " + path : " not stored (error " + std::to_string(code) + ")";
+        line +=
+            code == 0 ? " stored in " + path : " not stored (error " + std::to_string(code) + ")";
     }
-    for (const std::string& violation : current.Violations()) line += "\n  protocol fault: " + violation;
+    for (const std::string& violation : current.Violations())
+        line += "\n  protocol fault: " + violation;
     Log(line);
-    slot.machines.push_back(std::make_unique<simmodem::RemoteFax>(network, simmodem::RemoteFaxConfig{}));
+    slot.machines.push_back(
+        std::make_unique<simmodem::RemoteFax>(network, simmodem::RemoteFaxConfig{}));
     network.Assign(slot.setting.number, *slot.machines.back());
 }
 
@@ -89,7 +103,8 @@ int Run(const Options& options) {
     simmodem::PhoneNetwork network(scheduler);
     simmodem::ModemConfig config;
     config.classes = options.classes;
-    if (!options.rates.empty()) config.transmitRates = config.receiveRates = options.rates;
+    if (!options.rates.empty())
+        config.transmitRates = config.receiveRates = options.rates;
 
     std::vector<ModemOnPty> modems;
     for (const PtyModem& setting : options.modems) {
@@ -103,11 +118,13 @@ int Run(const Options& options) {
             return 1;
         }
         const std::string label = setting.link + " (" + setting.number + ")";
-        entry.modem->SetCallLog([label](const std::string& event) { Log("modem " + label + ": " + event); });
+        entry.modem->SetCallLog(
+            [label](const std::string& event) { Log("modem " + label + ": " + event); });
         network.Assign(setting.number, *entry.modem);
         Log("modem " + label + " ready, classes " + [&] {
             std::string list;
-            for (const std::string& name : options.classes) list += (list.empty() ? "" : ",") + name;
+            for (const std::string& name : options.classes)
+                list += (list.empty() ? "" : ",") + name;
             return list;
         }());
         modems.push_back(std::move(entry));
@@ -117,7 +134,8 @@ int Run(const Options& options) {
         std::error_code ignored;
         std::filesystem::create_directories(setting.directory, ignored);
         AnswerMachineSlot slot{setting, {}, 0};
-        slot.machines.push_back(std::make_unique<simmodem::RemoteFax>(network, simmodem::RemoteFaxConfig{}));
+        slot.machines.push_back(
+            std::make_unique<simmodem::RemoteFax>(network, simmodem::RemoteFaxConfig{}));
         network.Assign(setting.number, *slot.machines.back());
         answerMachines.push_back(std::move(slot));
     }
@@ -126,9 +144,11 @@ int Run(const Options& options) {
         CallInSlot slot;
         slot.setting = setting;
         for (const ModemOnPty& modem : modems) {
-            if (modem.line->Link() == setting.link) slot.number = modem.number;
+            if (modem.line->Link() == setting.link)
+                slot.number = modem.number;
         }
-        if (int code = simmodem::ReadApfPages(setting.file, slot.pages); code != 0 || slot.pages.empty()) {
+        if (int code = simmodem::ReadApfPages(setting.file, slot.pages);
+            code != 0 || slot.pages.empty()) {
             Log("cannot read " + setting.file + " (error " + std::to_string(code) + ")");
             return 1;
         }
@@ -140,35 +160,41 @@ int Run(const Options& options) {
         std::vector<pollfd> fds;
         for (const ModemOnPty& modem : modems) {
             // A pty without a program reports a hang-up at once: look at it on the next turn only.
-            if (modem.line->ProgramAttached()) fds.push_back({modem.line->MasterFd(), POLLIN, 0});
+            if (modem.line->ProgramAttached())
+                fds.push_back({modem.line->MasterFd(), POLLIN, 0});
         }
         ::poll(fds.data(), fds.size(), 5);
         for (ModemOnPty& modem : modems) modem.line->Service();
 
-        const auto elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-        scheduler.RunUntil([] { return false; }, static_cast<engine::Micros>(elapsed * options.speed * 1e6));
+        const auto elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+        scheduler.RunUntil([] { return false; },
+                           static_cast<engine::Micros>(elapsed * options.speed * 1e6));
 
         for (AnswerMachineSlot& slot : answerMachines) ServiceAnswerMachine(network, slot);
         for (CallInSlot& slot : callIns) {
             if (!slot.machine) {
                 bool attached = false;
-                for (const ModemOnPty& modem : modems) attached |= modem.number == slot.number && modem.line->ProgramAttached();
+                for (const ModemOnPty& modem : modems)
+                    attached |= modem.number == slot.number && modem.line->ProgramAttached();
                 // Ring once a program has the modem open, giving it time to get ready.
-                if (attached && !slot.dialAt) slot.dialAt = scheduler.Now() + engine::Seconds(3);
+                if (attached && !slot.dialAt)
+                    slot.dialAt = scheduler.Now() + engine::Seconds(3);
                 if (slot.dialAt && scheduler.Now() >= *slot.dialAt) {
                     simmodem::RemoteFaxConfig config;
                     config.stationId = "5550199";
                     config.pagesToSend = slot.pages;
                     slot.machine = std::make_unique<simmodem::RemoteFax>(network, config);
                     slot.machine->Dial(slot.number);
-                    Log("calling machine rings " + slot.setting.link + " (" + slot.number + ") with " +
-                        std::to_string(slot.pages.size()) + " pages of " + slot.setting.file);
+                    Log("calling machine rings " + slot.setting.link + " (" + slot.number +
+                        ") with " + std::to_string(slot.pages.size()) + " pages of " +
+                        slot.setting.file);
                 }
             } else if (!slot.reported && slot.machine->Finished()) {
                 slot.reported = true;
                 Log("calling machine to " + slot.number + ": " + Describe(*slot.machine) + ", " +
-                    std::to_string(slot.machine->PagesSent()) + " of " + std::to_string(slot.pages.size()) +
-                    " pages confirmed");
+                    std::to_string(slot.machine->PagesSent()) + " of " +
+                    std::to_string(slot.pages.size()) + " pages confirmed");
             }
         }
     }

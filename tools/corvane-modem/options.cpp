@@ -31,7 +31,8 @@ std::vector<std::string> SplitList(const std::string& text, char separator) {
 // "A:B" split at the first colon; both parts must be there.
 bool SplitPair(const std::string& text, std::string& first, std::string& second) {
     const std::size_t colon = text.find(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) return false;
+    if (colon == std::string::npos || colon == 0 || colon + 1 == text.size())
+        return false;
     first = text.substr(0, colon);
     second = text.substr(colon + 1);
     return true;
@@ -56,11 +57,13 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             options.speed = 1.0;
         } else if (arg == "--pty") {
             const std::string* link = value();
-            if (!link) return std::nullopt;
+            if (!link)
+                return std::nullopt;
             options.modems.push_back({*link, std::to_string(101 + options.modems.size())});
         } else if (arg == "--number") {
             const std::string* number = value();
-            if (!number) return std::nullopt;
+            if (!number)
+                return std::nullopt;
             if (options.modems.empty()) {
                 error = "--number must follow a --pty";
                 return std::nullopt;
@@ -68,7 +71,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             options.modems.back().number = *number;
         } else if (arg == "--class") {
             const std::string* list = value();
-            if (!list) return std::nullopt;
+            if (!list)
+                return std::nullopt;
             options.classes = SplitList(*list, ',');
             for (const std::string& name : options.classes) {
                 if (name != "1" && name != "2" && name != "2.0") {
@@ -78,12 +82,15 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             }
         } else if (arg == "--rates") {
             const std::string* list = value();
-            if (!list) return std::nullopt;
+            if (!list)
+                return std::nullopt;
             options.rates.clear();
             for (const std::string& item : SplitList(*list, ',')) {
                 int code = 0;
-                const auto [end, failure] = std::from_chars(item.data(), item.data() + item.size(), code);
-                if (failure != std::errc() || end != item.data() + item.size() || !simmodem::HighSpeedModulation(code)) {
+                const auto [end, failure] =
+                    std::from_chars(item.data(), item.data() + item.size(), code);
+                if (failure != std::errc() || end != item.data() + item.size() ||
+                    !simmodem::HighSpeedModulation(code)) {
                     error = "unknown modulation " + item;
                     return std::nullopt;
                 }
@@ -91,7 +98,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             }
         } else if (arg == "--answer-machine") {
             const std::string* text = value();
-            if (!text) return std::nullopt;
+            if (!text)
+                return std::nullopt;
             AnswerMachine machine;
             if (!SplitPair(*text, machine.number, machine.directory)) {
                 error = "--answer-machine takes NUMBER:DIR";
@@ -100,7 +108,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             options.answerMachines.push_back(machine);
         } else if (arg == "--call-in") {
             const std::string* text = value();
-            if (!text) return std::nullopt;
+            if (!text)
+                return std::nullopt;
             CallIn call;
             if (!SplitPair(*text, call.link, call.file)) {
                 error = "--call-in takes LINK:FILE.apf";
@@ -109,9 +118,11 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             options.callIns.push_back(call);
         } else if (arg == "--speed") {
             const std::string* text = value();
-            if (!text) return std::nullopt;
+            if (!text)
+                return std::nullopt;
             double speed = 0;
-            const auto [end, failure] = std::from_chars(text->data(), text->data() + text->size(), speed);
+            const auto [end, failure] =
+                std::from_chars(text->data(), text->data() + text->size(), speed);
             if (failure != std::errc() || end != text->data() + text->size() || speed <= 0) {
                 error = "--speed takes a positive factor";
                 return std::nullopt;

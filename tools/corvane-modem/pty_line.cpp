@@ -11,7 +11,8 @@
 
 namespace corvane::modemtool {
 
-PtyLine::PtyLine(engine::Scheduler& scheduler, engine::FarEndpoint& modem) : scheduler_(scheduler), modem_(modem) {
+PtyLine::PtyLine(engine::Scheduler& scheduler, engine::FarEndpoint& modem)
+    : scheduler_(scheduler), modem_(modem) {
     modem_.Attach(*this);
     // A pty has no line speed: replies leave in one burst, as from a
     // modem's buffer, instead of trickling out at a serial rate.
@@ -19,8 +20,10 @@ PtyLine::PtyLine(engine::Scheduler& scheduler, engine::FarEndpoint& modem) : sch
 }
 
 PtyLine::~PtyLine() {
-    if (!link_.empty()) ::unlink(link_.c_str());
-    if (master_ >= 0) ::close(master_);
+    if (!link_.empty())
+        ::unlink(link_.c_str());
+    if (master_ >= 0)
+        ::close(master_);
 }
 
 bool PtyLine::Open(const std::string& link, std::string& error) {
@@ -61,7 +64,8 @@ bool PtyLine::Open(const std::string& link, std::string& error) {
 }
 
 void PtyLine::SendToComputer(std::string_view bytes) {
-    if (!attached_) return;  // nobody listens: a modem's bytes go nowhere
+    if (!attached_)
+        return;  // nobody listens: a modem's bytes go nowhere
     output_.append(bytes);
     Flush();
 }
@@ -69,10 +73,12 @@ void PtyLine::SendToComputer(std::string_view bytes) {
 void PtyLine::Flush() {
     while (!output_.empty()) {
         const ssize_t written = ::write(master_, output_.data(), output_.size());
-        if (written <= 0) return;
+        if (written <= 0)
+            return;
         const bool wasHeld = !RTS();
         output_.erase(0, static_cast<std::size_t>(written));
-        if (wasHeld && RTS()) modem_.ControlLinesChanged(true, true);
+        if (wasHeld && RTS())
+            modem_.ControlLinesChanged(true, true);
     }
 }
 

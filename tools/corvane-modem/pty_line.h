@@ -12,7 +12,7 @@
 namespace corvane::modemtool {
 
 class PtyLine : public engine::SimLine {
-public:
+  public:
     PtyLine(engine::Scheduler& scheduler, engine::FarEndpoint& modem);
     ~PtyLine() override;
     PtyLine(const PtyLine&) = delete;
@@ -36,7 +36,7 @@ public:
     bool RTS() const override { return output_.size() < kHoldOffBytes; }
     engine::Scheduler& scheduler() override { return scheduler_; }
 
-private:
+  private:
     static constexpr std::size_t kHoldOffBytes = 16384;
     // Read in small steps so the modem can hold off before its buffer overflows.
     static constexpr std::size_t kReadStep = 256;
